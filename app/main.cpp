@@ -1,17 +1,14 @@
 #include "mainwindow.h"
+#include "startup.h"
 #include "stylesheet.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
-#include <QtGlobal>
 
 int main(int argc, char* argv[])
 {
     QApplication app(argc, argv);
-    Q_INIT_RESOURCE(resources);
-    QApplication::setApplicationName("Telvane");
-    QApplication::setApplicationVersion("1.3.0");
-    QApplication::setOrganizationName("Telvane");
+    initApplication(app);
 
     QCommandLineParser parser;
     parser.setApplicationDescription("DTU bench tool: serial terminal, DTU commands and e-paper image transfer.");

@@ -180,8 +180,8 @@ void appIcon(QPainter& p)
     p.fillRect(QRectF(12, 30, 14, 3), kRed);
     p.setPen(pen(kTeal, 2.5));
     p.setBrush(Qt::NoBrush);
-    for (int i = 0; i < 3; ++i)
-        p.drawArc(QRectF(26 - i * 5, 4 - i * 5, 14 + i * 10, 14 + i * 10), 0, 90 * 16);
+    for (const qreal r : { 5.0, 9.0, 13.0 })
+        p.drawArc(QRectF(30 - r, 17 - r, 2 * r, 2 * r), 0, 90 * 16);
 }
 
 }  // namespace

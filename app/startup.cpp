@@ -1,0 +1,13 @@
+#include "startup.h"
+
+#include <QApplication>
+#include <QIcon>
+
+void initApplication(QApplication& app)
+{
+    Q_INIT_RESOURCE(resources);
+    app.setApplicationName("Telvane");
+    app.setApplicationVersion("1.3.0");
+    app.setOrganizationName("Telvane");
+    app.setWindowIcon(QIcon(":/telvane.png"));
+}
