@@ -1,8 +1,10 @@
 # Compiler flags shared by every target of the project.
 if(CMAKE_CXX_COMPILER_ID MATCHES "GNU|Clang")
-  add_compile_options(-Wall -Wextra -Wpedantic -Wshadow=local -Wno-missing-field-initializers)
-  if(CMAKE_CXX_COMPILER_ID MATCHES "Clang")
-    add_compile_options(-Wno-shadow-field-in-constructor -Wno-gnu-zero-variadic-macro-arguments)
+  add_compile_options(-Wall -Wextra -Wpedantic -Wno-missing-field-initializers)
+  if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU")
+    add_compile_options(-Wshadow=local)
+  else()
+    add_compile_options(-Wno-gnu-zero-variadic-macro-arguments)
   endif()
   if(TELVANE_WERROR)
     add_compile_options(-Werror)
