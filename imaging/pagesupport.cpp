@@ -1,0 +1,85 @@
+#include "pagesupport.h"
+
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QTextCursor>
+#include <QTextEdit>
+
+const char* const kAddrPattern = "(\\d{1,10})-(\\d{1,5})-(\\d{1,5})";
+
+void PageHooks::warn(QWidget* parent, const QString& text) const
+{
+    show(parent, QMessageBox::Warning, QStringLiteral("告警"), text);
+}
+
+void PageHooks::critical(QWidget* parent, const QString& text) const
+{
+    show(parent, QMessageBox::Critical, QStringLiteral("错误"), text);
+}
+
+void PageHooks::show(QWidget* parent, QMessageBox::Icon icon, const QString& title, const QString& text) const
+{
+    if (message) {
+        message(icon, title, text);
+        return;
+    }
+    QMessageBox box(icon, title, text, QMessageBox::Ok, parent);
+    box.exec();
+}
+
+QString PageHooks::askImageFile(QWidget* parent, const QString& dir) const
+{
+    if (chooseFile)
+        return chooseFile(parent, dir);
+    return QFileDialog::getOpenFileName(parent, QObject::tr("打开图片文件"), dir, QStringLiteral("img(*.png *.jpg *.*)"));
+}
+
+void appendLog(QTextEdit* edit, const QString& text, int nColour, bool bNewline)
+{
+    if (text.isEmpty())
+        return;
+    QTextCursor cursor = edit->textCursor();
+    cursor.movePosition(QTextCursor::End);
+    QTextCharFormat format;
+    if (nColour == kLogRed)
+        format.setForeground(QBrush(QColor(0xFF6E6E)));
+    cursor.setCharFormat(format);
+    cursor.insertText(bNewline ? text + QLatin1Char('\n') : text);
+    edit->setTextCursor(cursor);
+}
+
+bool checkNotEmpty(QLineEdit* edit, const QString& name, QWidget* parent, const PageHooks& hooks)
+{
+    if (!edit->text().isEmpty())
+        return false;
+    hooks.warn(parent, QStringLiteral(" %1不能为空\n请输入%1").arg(name));
+    edit->setText(QStringLiteral("0"));
+    edit->selectAll();
+    return true;
+}
+
+int readTargetId(QLineEdit* edit, QWidget* parent, const PageHooks& hooks, uint32_t& nAddr, uint16_t& nFreq,
+                 uint16_t& nAwakenId)
+{
+    if (checkNotEmpty(edit, QStringLiteral("目的地址"), parent, hooks))
+        return -1;
+    bool bOk = false;
+    nAddr = edit->text().toUInt(&bOk, 10);
+    if (!bOk)
+        nAddr = 0;
+    nFreq = 0;
+    nAwakenId = 0;
+    return 0;
+}
+
+QImage scaledForDisplay(const QImage& image)
+{
+    return image.scaled(240, 416, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+}
+
+void setProgressFailed(QProgressBar* bar, bool bFailed)
+{
+    bar->setStyleSheet(bFailed ? QStringLiteral("QProgressBar::chunk {background-color: #FF6E6E;}")
+                               : QStringLiteral("QProgressBar::chunk {background-color: #05B8CC;}"));
+}

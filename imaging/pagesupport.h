@@ -1,0 +1,59 @@
+#pragma once
+
+#include <QImage>
+#include <QMessageBox>
+#include <QString>
+
+#include <functional>
+
+class QLineEdit;
+class QProgressBar;
+class QTextEdit;
+class QWidget;
+
+// Helpers the two image pages share: message boxes that tests can record,
+// the file dialog, the port query, the log view and the address field.
+
+using MessageHook = std::function<void(QMessageBox::Icon icon, const QString& title, const QString& text)>;
+using FileChooser = std::function<QString(QWidget* parent, const QString& dir)>;
+using PortOpenQuery = std::function<bool()>;
+
+constexpr int kLogPlain = 0;
+constexpr int kLogRed = 1;
+
+class PageHooks
+{
+public:
+    MessageHook message;      // null: a modal QMessageBox
+    FileChooser chooseFile;   // null: QFileDialog
+    PortOpenQuery portOpen;   // null: the port counts as closed
+
+    // Warnings are titled "告警", errors "错误".
+    void warn(QWidget* parent, const QString& text) const;
+    void critical(QWidget* parent, const QString& text) const;
+    QString askImageFile(QWidget* parent, const QString& dir) const;
+    bool isPortOpen() const { return portOpen && portOpen(); }
+
+private:
+    void show(QWidget* parent, QMessageBox::Icon icon, const QString& title, const QString& text) const;
+};
+
+// Appends to the log view; nColour kLogRed shows failures in #FF6E6E.
+void appendLog(QTextEdit* edit, const QString& text, int nColour, bool bNewline);
+
+// True after complaining that the field is empty (the field then reads "0").
+bool checkNotEmpty(QLineEdit* edit, const QString& name, QWidget* parent, const PageHooks& hooks);
+
+// The address field as one unsigned decimal (0 when it is not one, e.g. the
+// form address-frequency-id); frequency and wake-up id are always 0.
+// Returns -1 after complaining about an empty field.
+int readTargetId(QLineEdit* edit, QWidget* parent, const PageHooks& hooks, uint32_t& nAddr, uint16_t& nFreq,
+                 uint16_t& nAwakenId);
+
+// Fit into the display's 240 x 416, keeping the aspect ratio.
+QImage scaledForDisplay(const QImage& image);
+
+void setProgressFailed(QProgressBar* bar, bool bFailed);
+
+// Address field pattern: address-frequency-wake-up id.
+extern const char* const kAddrPattern;

@@ -1,0 +1,89 @@
+#include "payload.h"
+
+#include "dither.h"
+#include "kvbitmap.h"
+#include "lzmacompress.h"
+
+#include <QDataStream>
+#include <QFile>
+#include <QtDebug>
+
+quint16 imgTypeForSuffix(const QString& suffix, quint16 nCurrent)
+{
+    if (suffix.compare(QLatin1String("bmp"), Qt::CaseInsensitive) == 0)
+        return kImgTypeBmp;
+    if (suffix.compare(QLatin1String("jpg"), Qt::CaseInsensitive) == 0)
+        return kImgTypeJpg;
+    return nCurrent;
+}
+
+QByteArray buildContainer(const QImage& image)
+{
+    const QImage dithered = orderedDither(image.convertToFormat(QImage::Format_Grayscale8), 8, 2);
+    kv8::KvBitmap bitmap(quint16(dithered.width()), quint16(dithered.height()), 1);
+    bitmap.addImage(dithered);
+    QByteArray out;
+    bitmap.writeTo(out);
+    return out;
+}
+
+int buildPayload(QByteArray& payload, const QImage& image, const PayloadOptions& opt)
+{
+    if (image.isNull())
+        return kPayloadNoImage;
+
+    QByteArray imgData;
+    if (opt.bRle) {
+        imgData = buildContainer(image);
+    } else {
+        QFile file(opt.strFilePath);
+        if (!file.open(QIODevice::ReadOnly))
+            return kPayloadFileUnreadable;
+        if (file.size() > kMaxRawFileSize)
+            return kPayloadFileTooLarge;
+        imgData = file.readAll();
+        file.close();
+    }
+
+    const quint16 nType = opt.bRle ? kImgTypeContainer : opt.nImgType;
+    payload.clear();
+    QDataStream out(&payload, QIODevice::WriteOnly);
+    out.setByteOrder(QDataStream::LittleEndian);
+    out << nType << quint8(opt.nCompress) << quint8(kPayloadHeaderSize) << quint16(0) << quint16(0)
+        << opt.nFileSize;
+    qDebug("m_nImgType %d, nType %d, nCompress %d, imgData.size %d", opt.nImgType, nType, opt.nCompress,
+           imgData.size());
+
+    int result = 0;
+    if (opt.nCompress == kCompressNone) {
+        out << quint32(imgData.size());
+        out.writeRawData(imgData.constData(), imgData.size());
+    } else if (opt.nCompress == kCompressLzma) {
+        // The stream is written straight into the payload after its length
+        // field; a result longer than the data plus header is a failure.
+        const int base = payload.size() + 4;
+        size_t nLen = size_t(imgData.size()) + kLzmaHeaderSize;
+        payload.resize(base + int(nLen));
+        result = lzmaCompress(reinterpret_cast<unsigned char*>(payload.data() + base), &nLen,
+                              reinterpret_cast<const unsigned char*>(imgData.constData()), size_t(imgData.size()));
+        if (result == lzmastatus::kOk) {
+            qDebug("7z compress ok lzma_buf_size %d", int(nLen));
+            payload.resize(base + int(nLen));
+            const quint32 n = quint32(nLen);
+            for (int i = 0; i < 4; ++i)
+                payload[base - 4 + i] = char(n >> (8 * i));
+        } else {
+            payload.resize(base - 4);
+        }
+    } else {
+        result = kPayloadNoImage;
+    }
+
+    qDebug("data.size %d", payload.size());
+    if (!opt.strSavePath.isEmpty()) {
+        QFile save(opt.strSavePath);
+        if (save.open(QIODevice::WriteOnly | QIODevice::Truncate))
+            save.write(payload);
+    }
+    return result;
+}
