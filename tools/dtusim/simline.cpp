@@ -1,0 +1,173 @@
+#include "simline.h"
+
+#include <QFile>
+#include <QSocketNotifier>
+#include <QTimer>
+
+#include <cerrno>
+#include <fcntl.h>
+#include <pty.h>
+#include <termios.h>
+#include <unistd.h>
+
+namespace {
+
+void makeRaw(int fd)
+{
+    termios tio {};
+    if (tcgetattr(fd, &tio) == 0) {
+        cfmakeraw(&tio);
+        tcsetattr(fd, TCSANOW, &tio);
+    }
+}
+
+}  // namespace
+
+SimLine::SimLine(QObject* parent)
+    : QObject(parent)
+    , m_pump(new QTimer(this))
+{
+    m_pump->setInterval(1);
+    connect(m_pump, &QTimer::timeout, this, &SimLine::pump);
+    m_clock.start();
+}
+
+SimLine::~SimLine()
+{
+    cut();
+    if (m_peerFd >= 0)
+        ::close(m_peerFd);
+    if (!m_link.isEmpty())
+        QFile::remove(m_link);
+}
+
+bool SimLine::openPty(const QString& linkPath, QString& error)
+{
+    char name[256] = {};
+    if (openpty(&m_fd, &m_peerFd, name, nullptr, nullptr) != 0) {
+        error = QString("openpty: %1").arg(qt_error_string(errno));
+        return false;
+    }
+    makeRaw(m_fd);
+    makeRaw(m_peerFd);
+    m_path = QString::fromLocal8Bit(name);
+    if (!linkPath.isEmpty()) {
+        QFile::remove(linkPath);
+        if (!QFile::link(m_path, linkPath)) {
+            error = QString("cannot link %1 to %2").arg(linkPath, m_path);
+            return false;
+        }
+        m_link = linkPath;
+    }
+    fcntl(m_fd, F_SETFL, fcntl(m_fd, F_GETFL) | O_NONBLOCK);
+    m_notifier = new QSocketNotifier(m_fd, QSocketNotifier::Read, this);
+    connect(m_notifier, &QSocketNotifier::activated, this, &SimLine::onReadable);
+    return true;
+}
+
+bool SimLine::openDevice(const QString& path, QString& error)
+{
+    m_fd = ::open(QFile::encodeName(path).constData(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+    if (m_fd < 0) {
+        error = QString("%1: %2").arg(path, qt_error_string(errno));
+        return false;
+    }
+    makeRaw(m_fd);
+    m_path = path;
+    m_notifier = new QSocketNotifier(m_fd, QSocketNotifier::Read, this);
+    connect(m_notifier, &QSocketNotifier::activated, this, &SimLine::onReadable);
+    return true;
+}
+
+void SimLine::send(const QByteArray& bytes, int nDelayMs)
+{
+    if (m_fd < 0 || bytes.isEmpty())
+        return;
+    m_out.enqueue({ bytes, m_clock.elapsed() + nDelayMs });
+    pump();
+}
+
+void SimLine::cut()
+{
+    if (m_fd < 0)
+        return;
+    delete m_notifier;
+    m_notifier = nullptr;
+    m_pump->stop();
+    ::close(m_fd);
+    m_fd = -1;
+    // Closing only our side leaves the program's reads blocked on a pty
+    // whose device end we still hold: drop that too so it sees the hang-up.
+    if (m_peerFd >= 0) {
+        ::close(m_peerFd);
+        m_peerFd = -1;
+    }
+    m_out.clear();
+    m_in.clear();
+    emit lineCut();
+}
+
+void SimLine::onReadable()
+{
+    char buf[4096];
+    for (;;) {
+        const ssize_t n = ::read(m_fd, buf, sizeof buf);
+        if (n > 0) {
+            m_in.append(buf, int(n));
+            continue;
+        }
+        if (n < 0 && errno == EINTR)
+            continue;
+        break;  // EAGAIN, or EIO while nobody has the other side open
+    }
+    pump();
+}
+
+qint64 SimLine::allowance(Pace& pace, qint64 nWanted)
+{
+    if (m_nRate <= 0)
+        return nWanted;
+    // 20 ms worth of bytes: enough for the pump's timer to keep up.
+    const double maxCredit = 8 + m_nRate / 50.0;
+    const qint64 now = m_clock.elapsed();
+    pace.credit = qMin(maxCredit, pace.credit + double(now - pace.lastMs) * m_nRate / 1000.0);
+    pace.lastMs = now;
+    const qint64 allowed = qMin<qint64>(qint64(pace.credit), nWanted);
+    pace.credit -= double(allowed);
+    return allowed;
+}
+
+void SimLine::pump()
+{
+    if (m_fd < 0)
+        return;
+    if (!m_in.isEmpty()) {
+        const qint64 allowed = allowance(m_paceIn, m_in.size());
+        if (allowed > 0) {
+            const QByteArray part = m_in.left(int(allowed));
+            m_in.remove(0, int(allowed));
+            m_nBytesIn += part.size();
+            emit bytesArrived(part);
+        }
+    }
+
+    while (m_fd >= 0 && !m_out.isEmpty() && m_out.head().notBeforeMs <= m_clock.elapsed()) {
+        Chunk& chunk = m_out.head();
+        const qint64 allowed = allowance(m_paceOut, chunk.bytes.size());
+        if (allowed == 0)
+            break;
+        const ssize_t n = ::write(m_fd, chunk.bytes.constData(), size_t(allowed));
+        if (n <= 0)
+            break;  // the pty buffer is full; try again on the next tick
+        m_nBytesOut += n;
+        chunk.bytes.remove(0, int(n));
+        if (chunk.bytes.isEmpty())
+            m_out.dequeue();
+    }
+
+    const bool busy = !m_out.isEmpty() || !m_in.isEmpty();
+    if (busy && !m_pump->isActive())
+        m_pump->start();
+    else if (!busy)
+        m_pump->stop();
+}
