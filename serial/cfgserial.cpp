@@ -1,0 +1,340 @@
+#include "cfgserial.h"
+#include "ui_cfgserial.h"
+
+#include "cfgdetail.h"
+#include "portparam.h"
+
+#include <QColor>
+#include <QDebug>
+#include <QLineEdit>
+#include <QListView>
+#include <QRegularExpression>
+#include <QRegularExpressionValidator>
+#include <QSettings>
+#include <QTimer>
+
+namespace {
+
+constexpr char kSettingsFile[] = "Telvane.ini";
+constexpr int kExtraBaud = 460800;
+const QColor kBusyColour(0xFF, 0x6E, 0x6E);
+
+// Indexed by the negated result code of the worker.
+const char* const kCodeNames[] = { "正常", "端口号", "端口忙", "波特率", "数据位",
+                                   "停止位", "奇偶校验", "流量控制", "打开" };
+constexpr int kCodeOpen = 8;
+constexpr int kCodeBusy = 2;
+
+QList<PortEntry> platformPorts()
+{
+    QList<PortEntry> entries;
+    for (const QSerialPortInfo& info : QSerialPortInfo::availablePorts())
+        entries.append(PortEntry { info.portName(), info.isBusy(), info });
+    return entries;
+}
+
+void showMessageBox(QMessageBox::Icon icon, const QString& strTitle, const QString& strText)
+{
+    QMessageBox box(icon, strTitle, strText, QMessageBox::Ok);
+    box.exec();
+}
+
+}  // namespace
+
+CfgSerial::CfgSerial(QWidget* parent)
+    : QGroupBox(parent)
+    , m_ui(new Ui::CfgSerial)
+    , m_detail(new CfgDetail(this))
+    , m_enumerator(platformPorts)
+    , m_messageHook(showMessageBox)
+{
+    registerPortParam();
+    m_ui->setupUi(this);
+    m_ui->cmbPort->setView(new QListView(m_ui->cmbPort));
+    m_ui->cmbBaud->setView(new QListView(m_ui->cmbBaud));
+    // Inline completion would silently rename the port after another one.
+    m_ui->cmbPort->setCompleter(nullptr);
+    m_ui->cmbPort->setValidator(
+        new QRegularExpressionValidator(QRegularExpression(R"([()\-\w]{1,20})"), m_ui->cmbPort));
+
+    for (const qint32 nRate : QSerialPortInfo::standardBaudRates())
+        m_ui->cmbBaud->addItem(QString::number(nRate), nRate);
+    m_ui->cmbBaud->addItem(QString::number(kExtraBaud), kExtraBaud);
+    m_ui->cmbBaud->setCurrentText("115200");
+
+    connect(m_ui->cmbBaud, QOverload<int>::of(&QComboBox::currentIndexChanged), this,
+            &CfgSerial::baudChange);
+    connect(m_ui->pbConnect, &QPushButton::clicked, this, &CfgSerial::openAndClose);
+    connect(m_ui->pbRefresh, &QPushButton::clicked, this, [this] { availablePorts(false); });
+    connect(m_ui->cmbPort, &QComboBox::editTextChanged, this, &CfgSerial::renamePort);
+    connect(m_ui->pbDetail, &QPushButton::clicked, this, &CfgSerial::openCfgDetail);
+}
+
+CfgSerial::~CfgSerial()
+{
+    delete m_ui;
+}
+
+void CfgSerial::setExtraPorts(const QStringList& paths)
+{
+    m_extraPorts = paths;
+}
+
+void CfgSerial::setPortEnumerator(PortEnumerator enumerator)
+{
+    m_enumerator = std::move(enumerator);
+}
+
+void CfgSerial::setMessageHook(MessageHook hook)
+{
+    m_messageHook = std::move(hook);
+}
+
+void CfgSerial::showMessage(QMessageBox::Icon icon, const QString& strTitle, const QString& strText)
+{
+    if (m_messageHook)
+        m_messageHook(icon, strTitle, strText);
+}
+
+int CfgSerial::findPortData(const QString& strSystem) const
+{
+    for (int i = 0; i < m_ui->cmbPort->count(); ++i) {
+        if (m_ui->cmbPort->itemData(i).toString().compare(strSystem, Qt::CaseInsensitive) == 0)
+            return i;
+    }
+    return -1;
+}
+
+void CfgSerial::availablePorts(bool bFirstOpen)
+{
+    QComboBox* cmb = m_ui->cmbPort;
+    const int nOld = cmb->currentIndex();
+    const QString strOldSystem = nOld >= 0 ? cmb->itemData(nOld).toString() : QString();
+    const QString strOldText = nOld >= 0 ? cmb->itemText(nOld) : QString();
+
+    disconnect(cmb, QOverload<int>::of(&QComboBox::currentIndexChanged), this, &CfgSerial::portChange);
+    m_ui->pbRefresh->setEnabled(false);
+    m_ui->pbConnect->setEnabled(false);
+
+    if (!bFirstOpen) {
+        QSettings settings(kSettingsFile, QSettings::IniFormat);
+        settings.setIniCodec("UTF-8");
+        writePortKeys(&settings);
+    }
+
+    cmb->clear();
+    m_ports = m_enumerator ? m_enumerator() : QList<PortEntry>();
+    for (const QString& strPath : qAsConst(m_extraPorts))
+        m_ports.append(PortEntry { strPath, false, QSerialPortInfo() });
+
+    bool bFoundOld = false;
+    int nCandidate = -1;
+    for (int i = 0; i < m_ports.size(); ++i) {
+        const PortEntry& entry = m_ports.at(i);
+        if (!strOldText.isEmpty() && entry.strSystem.compare(strOldSystem, Qt::CaseInsensitive) == 0) {
+            // The friendly name survives the refresh, and the port we hold
+            // open ourselves is not shown as busy.
+            cmb->addItem(strOldText, entry.strSystem);
+            bFoundOld = true;
+        } else {
+            cmb->addItem(entry.strSystem, entry.strSystem);
+            if (entry.bBusy)
+                cmb->setItemData(i, kBusyColour, Qt::ForegroundRole);
+        }
+        if (nCandidate == -1 && !entry.bBusy)
+            nCandidate = i;
+    }
+
+    if (bFoundOld)
+        cmb->setCurrentIndex(findPortData(strOldSystem));
+    else if (cmb->count() > 0 && nCandidate != -1)
+        cmb->setCurrentIndex(nCandidate);
+    m_nCurIndex = cmb->currentIndex();
+
+    {
+        QSettings settings(kSettingsFile, QSettings::IniFormat);
+        settings.setIniCodec("UTF-8");
+        applyStoredNames(&settings);
+    }
+
+    connect(cmb, QOverload<int>::of(&QComboBox::currentIndexChanged), this, &CfgSerial::portChange);
+    m_ui->pbRefresh->setEnabled(true);
+    m_ui->pbConnect->setEnabled(true);
+}
+
+void CfgSerial::applyStoredNames(QSettings* settings)
+{
+    const int nCount = settings->value("port_count", 0).toInt();
+    for (int i = 0; i < nCount; ++i) {
+        const QString strSystem = settings->value(QString("port_%1").arg(i)).toString();
+        qDebug("port %s", strSystem.toUtf8().constData());
+        const int nIdx = strSystem.isEmpty() ? -1 : findPortData(strSystem);
+        if (nIdx < 0)
+            continue;
+        const QString strOld = m_ui->cmbPort->itemText(nIdx);
+        const QString strNew = settings->value(QString("port_rename_%1").arg(i), strOld).toString();
+        qDebug() << "org name " << strOld << " to new name " << strNew;
+        m_ui->cmbPort->setItemText(nIdx, strNew);
+    }
+}
+
+void CfgSerial::writePortKeys(QSettings* settings) const
+{
+    const QComboBox* cmb = m_ui->cmbPort;
+    for (int i = 0; i < cmb->count(); ++i) {
+        settings->setValue(QString("port_rename_%1").arg(i), cmb->itemText(i));
+        settings->setValue(QString("port_%1").arg(i), cmb->itemData(i).toString());
+    }
+    settings->setValue("port", cmb->currentData().toString());
+    settings->setValue("port_count", cmb->count());
+}
+
+void CfgSerial::saveSettings(QSettings* settings)
+{
+    settings->setValue("baud", m_ui->cmbBaud->currentText());
+    writePortKeys(settings);
+}
+
+void CfgSerial::loadSettings(QSettings* settings)
+{
+    availablePorts(true);
+    // A port named on the command line wins over the one saved last time.
+    const QString strPort = m_extraPorts.isEmpty() ? settings->value("port", QString()).toString()
+                                                   : m_extraPorts.first();
+    if (!strPort.isEmpty()) {
+        const int nIdx = findPortData(strPort);
+        if (nIdx >= 0)
+            m_ui->cmbPort->setCurrentIndex(nIdx);
+    }
+    applyStoredNames(settings);
+    const QString strBaud = settings->value("baud", QString()).toString();
+    if (!strBaud.isEmpty()) {
+        const int nIdx = m_ui->cmbBaud->findText(strBaud, Qt::MatchExactly | Qt::MatchCaseSensitive);
+        if (nIdx >= 0)
+            m_ui->cmbBaud->setCurrentIndex(nIdx);
+    }
+}
+
+void CfgSerial::renamePort(const QString& strText)
+{
+    QComboBox* cmb = m_ui->cmbPort;
+    const int nIdx = cmb->currentIndex();
+    qDebug("idx %d, t %s", nIdx, strText.toUtf8().constData());
+    if (strText.isEmpty() || nIdx < 0 || cmb->itemText(nIdx) == strText)
+        return;
+    // Renaming the current item rewrites the edit line; keep the caret where the operator is.
+    const int nCursor = cmb->lineEdit()->cursorPosition();
+    cmb->setItemText(nIdx, strText);
+    cmb->lineEdit()->setCursorPosition(nCursor);
+}
+
+void CfgSerial::portChange(int nIndex)
+{
+    if (nIndex < 0 || nIndex >= m_ports.size())
+        return;
+    if (!m_ports.at(nIndex).bBusy) {
+        m_nCurIndex = nIndex;
+        emit setPort(m_ports.at(nIndex).strSystem);
+        return;
+    }
+    showMessage(QMessageBox::Warning, "告警", "该串口忙");
+    if (m_nCurIndex < m_ui->cmbPort->count())
+        m_ui->cmbPort->setCurrentIndex(m_nCurIndex);
+}
+
+void CfgSerial::baudChange(int nIndex)
+{
+    if (nIndex == -1)
+        return;
+    const QString strBaud = m_ui->cmbBaud->itemText(nIndex);
+    if (strBaud.isEmpty())
+        return;
+    bool bOk = false;
+    const int nBaud = strBaud.toInt(&bOk, 10);
+    if (!bOk) {
+        showMessage(QMessageBox::Warning, "告警", "不支持该波特率");
+        return;
+    }
+    emit setBaud(nBaud);
+}
+
+void CfgSerial::showButtonClosed()
+{
+    m_bOpen = false;
+    m_ui->pbConnect->setText("打开串口");
+    m_ui->pbConnect->setIcon(QIcon(":/ico/icon/link_48.png"));
+}
+
+void CfgSerial::openAndClose()
+{
+    if (m_ui->cmbPort->count() == 0)
+        return;
+    m_ui->pbConnect->setEnabled(false);
+    if (!m_bOpen) {
+        PortParam param;
+        param.baudRate = m_ui->cmbBaud->currentText().toInt();
+        param.dataBits = m_detail->getDataBits();
+        param.stopBits = m_detail->getStopBits();
+        param.parity = m_detail->getParity();
+        param.flowControl = m_detail->getFlowControl();
+        emit setParam(QVariant::fromValue(param), m_ui->cmbPort->currentData().toString());
+        m_bOpen = true;
+        m_ui->pbConnect->setText("关闭串口");
+        m_ui->pbConnect->setIcon(QIcon(":/ico/icon/break_48.png"));
+    } else {
+        emit closePort();
+        showButtonClosed();
+    }
+    m_ui->pbConnect->setEnabled(true);
+}
+
+void CfgSerial::openCfgDetail()
+{
+    QComboBox* cmb = m_ui->cmbPort;
+    m_detail->clearPorts();
+    for (int i = 0; i < cmb->count(); ++i)
+        m_detail->addPort(cmb->itemText(i), cmb->itemData(i).toString());
+    m_detail->selectPort(cmb->currentData().toString());
+    if (m_detail->exec() != QDialog::Accepted)
+        return;
+
+    const int nPort = cmb->findData(m_detail->currentPortData(), Qt::UserRole,
+                                    Qt::MatchExactly | Qt::MatchCaseSensitive);
+    if (nPort >= 0)
+        cmb->setCurrentIndex(nPort);
+    const int nBaud = m_ui->cmbBaud->findText(QString::number(m_detail->getBaud()),
+                                              Qt::MatchExactly | Qt::MatchCaseSensitive);
+    if (nBaud >= 0)
+        m_ui->cmbBaud->setCurrentIndex(nBaud);
+
+    // Accepting always leaves the port (re)opened with the dialog's parameters.
+    if (m_bOpen)
+        openAndClose();
+    openAndClose();
+}
+
+void CfgSerial::portError(int nErr)
+{
+    if (nErr >= 0)
+        return;
+    if (nErr < -kCodeOpen) {
+        showMessage(QMessageBox::Critical, "错误", "未知错误");
+        return;
+    }
+    const int n = -nErr;
+    if (n == kCodeOpen || n == kCodeBusy) {
+        // The open itself failed: the port is closed whatever the button said.
+        showButtonClosed();
+    }
+    const QString strText = QString("%1错误").arg(kCodeNames[n]);
+    showMessage(QMessageBox::Critical, "错误", strText);
+}
+
+void CfgSerial::portLost(QString strReason)
+{
+    showButtonClosed();
+    const QString strText = strReason.isEmpty() ? QString("串口已断开")
+                                                : QString("串口已断开\n%1").arg(strReason);
+    // Never open a modal box inside the call that reported the loss.
+    QTimer::singleShot(0, this, [this, strText] { showMessage(QMessageBox::Critical, "错误", strText); });
+}

@@ -1,0 +1,91 @@
+#pragma once
+
+#include <QGroupBox>
+#include <QList>
+#include <QMessageBox>
+#include <QSerialPortInfo>
+#include <QString>
+#include <QStringList>
+#include <QVariant>
+
+#include <functional>
+
+class CfgDetail;
+class QSettings;
+
+namespace Ui {
+class CfgSerial;
+}
+
+// One entry of the port list. The platform cannot describe a path it does
+// not enumerate (its info is null), so the name and busy state are kept here.
+struct PortEntry
+{
+    QString strSystem;     // what the worker opens and the settings store
+    bool bBusy = false;
+    QSerialPortInfo info;  // null for paths given on the command line
+};
+
+// The serial settings panel: pick, name and configure the port, open and
+// close it through signals to the worker, and turn its result codes into
+// messages. Port names, friendly names, selection and baud persist in
+// Telvane.ini.
+class CfgSerial : public QGroupBox
+{
+    Q_OBJECT
+public:
+    using PortEnumerator = std::function<QList<PortEntry>()>;
+    using MessageHook = std::function<void(QMessageBox::Icon icon, const QString& strTitle,
+                                           const QString& strText)>;
+
+    explicit CfgSerial(QWidget* parent = nullptr);
+    ~CfgSerial() override;
+
+    virtual void loadSettings(QSettings* settings);
+    virtual void saveSettings(QSettings* settings);
+
+    // Device paths offered after the enumerated ports at every rebuild; the
+    // first is selected by loadSettings in place of the saved port.
+    void setExtraPorts(const QStringList& paths);
+    // Where the ports come from; the platform's list unless replaced.
+    void setPortEnumerator(PortEnumerator enumerator);
+    // How messages reach the operator; a modal box with one OK button unless replaced.
+    void setMessageHook(MessageHook hook);
+
+    bool isPortOpen() const { return m_bOpen; }
+
+signals:
+    void setParam(QVariant varParam, QString strPort);
+    void setPort(QString strPort);
+    void setBaud(int nBaud);
+    void setParity(int nParity);
+    void closePort();
+
+public slots:
+    void availablePorts(bool bFirstOpen = false);
+    void portChange(int nIndex);
+    void baudChange(int nIndex);
+    void portError(int nErr);
+    void portLost(QString strReason);
+
+private slots:
+    void openAndClose();
+    void openCfgDetail();
+    void renamePort(const QString& strText);
+
+private:
+    void applyStoredNames(QSettings* settings);
+    void writePortKeys(QSettings* settings) const;
+    int findPortData(const QString& strSystem) const;
+    void showButtonClosed();
+    void showMessage(QMessageBox::Icon icon, const QString& strTitle, const QString& strText);
+
+    Ui::CfgSerial* m_ui;
+    CfgDetail* m_detail;
+    QList<PortEntry> m_ports;
+    QStringList m_extraPorts;
+    PortEnumerator m_enumerator;
+    MessageHook m_messageHook;
+    bool m_bOpen = false;
+    int m_nCurIndex = -1;
+};

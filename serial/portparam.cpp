@@ -1,0 +1,6 @@
+#include "portparam.h"
+
+void registerPortParam()
+{
+    qRegisterMetaType<PortParam>("PortParam");
+}

@@ -1,0 +1,236 @@
+#include "workerserial.h"
+
+#include <QDebug>
+#include <QTimerEvent>
+
+WorkerSerial::WorkerSerial(QObject* parent)
+    : QObject(parent)
+{
+    registerPortParam();
+}
+
+WorkerSerial::~WorkerSerial()
+{
+    if (m_serialPort && m_serialPort->isOpen())
+        m_serialPort->close();
+    delete m_serialPort;
+}
+
+void WorkerSerial::ensurePort()
+{
+    if (m_serialPort)
+        return;
+    // No parent: the port is created here, in the worker thread, and lives with it.
+    m_serialPort = new QSerialPort;
+    connect(m_serialPort, &QSerialPort::errorOccurred, this, &WorkerSerial::portErrorOccurred);
+}
+
+void WorkerSerial::clearBuffers()
+{
+    m_rxBuffer.clear();
+    m_lastFrame.clear();
+}
+
+bool WorkerSerial::isCurrentPort(const QString& strPort) const
+{
+    // QSerialPort reports "ttyUSB0" for "/dev/ttyUSB0"; compare like with like.
+    const auto bare = [](const QString& str) {
+        return str.startsWith(QLatin1String("/dev/")) ? str.mid(5) : str;
+    };
+    return bare(m_serialPort->portName()).compare(bare(strPort), Qt::CaseInsensitive) == 0;
+}
+
+int WorkerSerial::openFailureCode(QSerialPort::SerialPortError error)
+{
+    // A lock file or an exclusive open held by another program shows up as
+    // a permission error: tell the operator the port is busy.
+    return error == QSerialPort::PermissionError ? -2 : -8;
+}
+
+void WorkerSerial::openPort(QVariant varParam, QString strPort)
+{
+    ensurePort();
+    clearBuffers();
+
+    PortParam param;
+    if (varParam.canConvert<PortParam>())
+        param = varParam.value<PortParam>();
+    qDebug("%s:%dbps,%d,%d,%d,%d", strPort.toUtf8().constData(), param.baudRate, param.dataBits,
+           param.stopBits, param.parity, param.flowControl);
+
+    if (strPort.isEmpty()) {
+        emit openState(-1);
+        return;
+    }
+    if (m_serialPort->isOpen() && !isCurrentPort(strPort))
+        closePort();
+
+    if (!m_serialPort->setBaudRate(param.baudRate)) {
+        emit openState(-3);
+        return;
+    }
+    if (!m_serialPort->setDataBits(QSerialPort::DataBits(param.dataBits))) {
+        emit openState(-4);
+        return;
+    }
+    if (!m_serialPort->setStopBits(QSerialPort::StopBits(param.stopBits))) {
+        emit openState(-5);
+        return;
+    }
+    if (!m_serialPort->setParity(QSerialPort::Parity(param.parity))) {
+        emit openState(-6);
+        return;
+    }
+    if (!m_serialPort->setFlowControl(QSerialPort::FlowControl(param.flowControl))) {
+        emit openState(-7);
+        return;
+    }
+    m_serialPort->setReadBufferSize(kReadBufferSize);
+
+    if (!m_serialPort->isOpen()) {
+        m_serialPort->setPortName(strPort);
+        if (!m_serialPort->open(QIODevice::ReadWrite)) {
+            emit openState(openFailureCode(m_serialPort->error()));
+            return;
+        }
+        m_bOpen = true;
+        m_bLosing = false;
+        qDebug("open ok");
+    }
+    // Queued, so the read runs as its own event after readyRead returns;
+    // unique, so reconfiguring an open port does not read twice per chunk.
+    connect(m_serialPort, &QSerialPort::readyRead, this, &WorkerSerial::ReadyRx,
+            Qt::ConnectionType(Qt::QueuedConnection | Qt::UniqueConnection));
+    startBufferTimer();
+    emit openState(8);
+}
+
+bool WorkerSerial::reopen(const QString& strPort)
+{
+    m_serialPort->close();
+    m_serialPort->setPortName(strPort);
+    if (m_serialPort->open(QIODevice::ReadWrite)) {
+        m_bLosing = false;
+        return true;
+    }
+    m_bOpen = false;
+    // The port is closed now; nothing is left to receive.
+    disconnect(m_serialPort, &QSerialPort::readyRead, nullptr, nullptr);
+    stopBufferTimer();
+    emit openState(openFailureCode(m_serialPort->error()));
+    return false;
+}
+
+void WorkerSerial::setPortName(QString strPort)
+{
+    if (strPort.isEmpty())
+        return;
+    ensurePort();
+    clearBuffers();
+    if (!m_serialPort->isOpen()) {
+        m_serialPort->setPortName(strPort);
+        return;
+    }
+    if (!isCurrentPort(strPort))
+        reopen(strPort);
+}
+
+void WorkerSerial::setBaud(int nBaud)
+{
+    if (m_serialPort && !m_serialPort->setBaudRate(nBaud))
+        emit openState(-3);
+}
+
+void WorkerSerial::setParity(int nParity)
+{
+    if (m_serialPort && !m_serialPort->setParity(QSerialPort::Parity(nParity)))
+        emit openState(-6);
+}
+
+void WorkerSerial::closePort()
+{
+    if (!m_serialPort)
+        return;
+    disconnect(m_serialPort, &QSerialPort::readyRead, nullptr, nullptr);
+    m_serialPort->close();
+    m_bOpen = false;
+    stopBufferTimer();
+}
+
+void WorkerSerial::sendData(QByteArray data)
+{
+    if (data.isEmpty())
+        return;
+    if (!m_serialPort || !m_serialPort->isOpen()) {
+        emit portNotOpened();
+        return;
+    }
+    const qint64 n = m_serialPort->write(data);
+    qDebug("nRealLen %d", int(n));
+    if (n > 0 && n <= data.size())
+        emit dataArise(data.left(int(n)), 1);
+}
+
+void WorkerSerial::ReadyRx()
+{
+    if (!m_serialPort)
+        return;
+    const QByteArray chunk = m_serialPort->readAll();
+    if (chunk.isEmpty())
+        return;
+    stopBufferTimer();
+    emit dataArise(chunk, 0);
+
+    m_rxBuffer.append(chunk);
+    // A short fragment waits, without a time limit, for the rest.
+    if (m_rxBuffer.size() <= dtu::kOverhead - 2)
+        return;
+    const QList<QByteArray> frames = m_rxBuffer.cutAll();
+    for (const QByteArray& frame : frames) {
+        m_lastFrame = frame;
+        emit dtuResponse(frame);
+    }
+    startBufferTimer();
+}
+
+void WorkerSerial::timerEvent(QTimerEvent* event)
+{
+    if (event->timerId() == m_timerId && m_timerId != 0)
+        m_rxBuffer.clear();
+}
+
+void WorkerSerial::startBufferTimer()
+{
+    stopBufferTimer();
+    m_timerId = startTimer(m_nBufferTimeoutMs);
+}
+
+void WorkerSerial::stopBufferTimer()
+{
+    if (m_timerId != 0) {
+        killTimer(m_timerId);
+        m_timerId = 0;
+    }
+}
+
+void WorkerSerial::portErrorOccurred(QSerialPort::SerialPortError error)
+{
+    if (error != QSerialPort::ReadError && error != QSerialPort::ResourceError)
+        return;
+    if (m_bLosing || !m_serialPort->isOpen())
+        return;
+    // Qt keeps reporting the error for as long as the port stays open; close
+    // it, but not from inside the port's own notification.
+    m_bLosing = true;
+    QMetaObject::invokeMethod(this, &WorkerSerial::dropLostPort, Qt::QueuedConnection);
+}
+
+void WorkerSerial::dropLostPort()
+{
+    if (!m_serialPort || !m_serialPort->isOpen())
+        return;
+    const QString strReason = m_serialPort->errorString();
+    qDebug("port lost: %s", strReason.toUtf8().constData());
+    closePort();
+    emit portLost(strReason);
+}
