@@ -1,0 +1,40 @@
+#pragma once
+
+#include "dtucmd.h"
+
+#include <QByteArray>
+#include <QMap>
+#include <QString>
+#include <QVector>
+
+// Widget-free reading of the command definition file (JSON):
+//   { "mode": "list", "cmd": [ { "name", "show", "param": [...],
+//                                "query": {ctl2, req, res}, "setting": {...} } ] }
+// The pages are built from the result by TabWidgetCfgDtu.
+
+// One page the file asks for. Only the last page of a result can be
+// incomplete: a command without any accepted parameter ends the load, but
+// its (empty) page is still shown.
+struct CmdPageDef
+{
+    QString strPageName;      // the command name, or "命令列表" when empty
+    bool bShow = true;        // listed in the command list
+    int nParamElements = 0;   // size of the "param" array (initial row count - 1)
+    bool bComplete = false;   // false: no accepted parameter, no record
+    DtuCmd cmd;
+};
+
+struct CmdFileDef
+{
+    // 0: at least one command built; > 0: JSON parse error number;
+    // -3: bad root, "cmd" or "mode"; -4: no command built.
+    int nResult = -4;
+    QVector<CmdPageDef> pages;
+    // Control code -> response entry; a later registration of a code wins.
+    QMap<int, DtuResponseEntry> responses;
+};
+
+CmdFileDef parseCmdDefinitions(const QByteArray& byteJson);
+
+// The page and list name of a command.
+QString cmdPageName(const QString& strCmdName);
