@@ -1,0 +1,96 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QtGlobal>
+
+#include <deque>
+#include <functional>
+
+// One piece of pending receive-view output: start a new paragraph first
+// (when bNewBlock), then append strText to the last paragraph.
+struct RxSegment
+{
+    bool bNewBlock = false;
+    QString strText;
+};
+
+// The receive display's decisions, free of widgets: line starts with
+// timestamps and direction marks, the sub-packet time-out, hex or character
+// rendering, the store used to re-render on a mode change, and the text
+// waiting to be inserted into the view in one batch.
+//
+// Bounds (so a day of logging at a high rate neither exhausts memory nor
+// freezes the GUI):
+// - the store keeps the most recent kStoreCapBytes of received data (twice
+//   as many hex digits in hex mode); a mode change re-renders that tail;
+// - no paragraph grows beyond kParagraphChars: longer runs continue in a
+//   new paragraph, so text layout cost per insert stays bounded;
+// - the view keeps at most kViewChars characters (the page drops the oldest
+//   paragraphs); pending text beyond that is dropped before it is inserted.
+class RxDisplay
+{
+public:
+    static constexpr int kStoreCapBytes = 1 << 20;
+    static constexpr int kParagraphChars = 3072;  // a multiple of 3: hex pairs stay whole
+    static constexpr int kViewChars = 4 << 20;
+    static constexpr int kMinSubPkgTime = 20;
+
+    using Clock = std::function<qint64()>;      // monotonic milliseconds
+    using TimeText = std::function<QString()>;  // "[hh:mm:ss.zzz]"
+
+    RxDisplay();
+
+    // Replaces the time sources (tests use fixed ones).
+    void setClock(Clock clock, TimeText timeText);
+
+    void setTimestamps(bool bOn) { m_bTimestamps = bOn; }
+    bool timestamps() const { return m_bTimestamps; }
+
+    // Applies a sub-packet time-out; false (nothing changes) when the value
+    // is outside [20, 2147483647). Restarts the receive line timer.
+    bool applySubPkgTime(qint64 nMs);
+    int subPkgTime() const { return m_nSubPkgTime; }
+
+    // One chunk that passed the port: nDir 0 received, 1 sent.
+    void addChunk(const QByteArray& data, int nDir);
+    // A decoded answer as a paragraph of its own; not stored.
+    void addParagraph(const QString& strText);
+
+    // Switches between hex (0) and character (1) display. Returns true when
+    // the view is to be replaced with the store re-rendered (the store was
+    // not empty).
+    bool setMode(int nMode);
+    int mode() const { return m_nRxMode; }
+
+    // Empties store and view.
+    void clear();
+
+    // Hands out the text waiting for the view; *pbReset tells the caller to
+    // empty the view first.
+    std::deque<RxSegment> takePending(bool* pbReset);
+    bool hasPending() const { return m_bResetView || !m_pending.empty(); }
+
+    const QByteArray& store() const { return m_rxStore; }
+
+private:
+    void emitText(QString strText, bool bNewBlock);
+    void startParagraph();
+    void push(const QString& strText);
+    void boundStore();
+    void resetView();
+
+    Clock m_clock;
+    TimeText m_timeText;
+    bool m_bTimestamps = false;
+    int m_nRxMode = 0;
+    int m_nSubPkgTime = kMinSubPkgTime;
+    qint64 m_rxTimer = -1;  // clock value at the start of the current received line; -1: never started
+    QByteArray m_rxStore;   // hex mode: lowercase hex digits; character mode: raw bytes
+
+    std::deque<RxSegment> m_pending;
+    qint64 m_nPendingChars = 0;
+    bool m_bResetView = false;
+    bool m_bViewEmpty = true;  // nothing shown since the view was last emptied
+    int m_nParaLen = 0;        // characters in the view's last paragraph
+};

@@ -1,0 +1,404 @@
+#include "rxtx.h"
+
+#include "dtuframe.h"
+#include "hexcodec.h"
+#include "intvalidator.h"
+#include "txcomposer.h"
+#include "ui_rxtx.h"
+
+#include <QMessageBox>
+#include <QRegularExpressionValidator>
+#include <QScrollBar>
+#include <QSettings>
+#include <QSignalBlocker>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextDocument>
+
+namespace {
+
+constexpr int kRxMaxBlocks = 500000;
+constexpr int kTxMaxBlocks = 100000;
+constexpr int kFlushMs = 30;
+
+const char* const kWarnTitle = "告警";
+
+int modeOrHex(int nMode)
+{
+    return nMode == txmode::kText ? txmode::kText : txmode::kHex;
+}
+
+}  // namespace
+
+RxTx::RxTx(QWidget* parent)
+    : QWidget(parent), m_ui(new Ui::RxTx)
+{
+    m_ui->setupUi(this);
+    m_ui->splitter->handle(1)->setAttribute(Qt::WA_Hover);
+    m_ui->splitter->setSizes({0, 1});
+
+    prepareRxDocument();
+    m_ui->textEditTx->document()->setMaximumBlockCount(kTxMaxBlocks);
+
+    m_rxGroup.addButton(m_ui->radioRxHex, txmode::kHex);
+    m_rxGroup.addButton(m_ui->radioRxChar, txmode::kText);
+    m_txGroup.addButton(m_ui->radioTxHex, txmode::kHex);
+    m_txGroup.addButton(m_ui->radioTxStr, txmode::kText);
+    connect(&m_rxGroup, QOverload<QAbstractButton*, bool>::of(&QButtonGroup::buttonToggled), this, &RxTx::changeRxStr);
+    connect(&m_txGroup, QOverload<QAbstractButton*, bool>::of(&QButtonGroup::buttonToggled), this, &RxTx::changeTxStr);
+    connect(m_ui->pbClearRx, &QPushButton::clicked, this, &RxTx::clearRx);
+    connect(m_ui->pbClearTx, &QPushButton::clicked, m_ui->textEditTx, &QTextEdit::clear);
+    connect(m_ui->pbSend, &QPushButton::clicked, this, &RxTx::send);
+
+    m_ui->editDstUsrId->setValidator(new QRegularExpressionValidator(
+        QRegularExpression(QStringLiteral("^[1-9][0-9]{1,8}$")), m_ui->editDstUsrId));
+    m_ui->editCustomCtl->setValidator(new QRegularExpressionValidator(
+        QRegularExpression(QStringLiteral("[A-Fa-f0-9]{1,2}")), m_ui->editCustomCtl));
+    m_ui->editInterval->setValidator(new IntValidator(250, 4294967, m_ui->editInterval));
+    m_ui->editInterval->setToolTip(QStringLiteral("250 ~ 4294967 ms"));
+
+    setIntervalChkState(Qt::Unchecked);
+    setDstUsrIdChkState(Qt::Unchecked);
+
+    connect(m_ui->chkInterval, &QCheckBox::stateChanged, this, &RxTx::setIntervalChkState);
+    connect(m_ui->chkDstUsrId, &QCheckBox::stateChanged, this, &RxTx::setDstUsrIdChkState);
+    connect(m_ui->chkTimestamp, &QCheckBox::toggled, this, &RxTx::setCheckTimestamp);
+    connect(m_ui->editSubPkgTime, &QLineEdit::editingFinished, this, &RxTx::editSubPkgTimeFinish);
+    connect(m_ui->chkCustomCtl, &QCheckBox::toggled, this, &RxTx::setCustomCtlChkState);
+    setCustomCtlChkState(false);
+    connect(m_ui->chkTerminalId, &QCheckBox::toggled, this, &RxTx::setTerminalIdChkState);
+    setTerminalIdChkState(false);
+    connect(m_ui->editTerminalId, &QLineEdit::editingFinished, this, &RxTx::editTerminalIdEditFinished);
+
+    m_ui->lblDevAddr->hide();
+    m_ui->editDstAddr->hide();
+    m_ui->chkReturn->hide();  // hex send mode
+    m_ui->editSubPkgTime->setVisible(m_ui->chkTimestamp->isChecked());
+
+    m_flushTimer.setSingleShot(true);
+    m_flushTimer.setInterval(kFlushMs);
+    connect(&m_flushTimer, &QTimer::timeout, this, &RxTx::flushRx);
+
+    m_messageBox = [this](const QString& strTitle, const QString& strText) {
+        QMessageBox::warning(this, strTitle, strText, QMessageBox::Ok);
+    };
+}
+
+RxTx::~RxTx()
+{
+    delete m_ui;
+}
+
+void RxTx::loadSettings(QSettings* settings)
+{
+    settings->beginGroup(QStringLiteral("RxTx"));
+
+    const int nRxSize = settings->value(QStringLiteral("RxSize"), 330).toInt();
+    const int nTxSize = settings->value(QStringLiteral("TxSize"), 200).toInt();
+    m_ui->splitter->setSizes({nRxSize, nTxSize});
+
+    QAbstractButton* rxButton = m_rxGroup.button(modeOrHex(settings->value(QStringLiteral("RxMode"), 0).toInt()));
+    rxButton->setChecked(true);
+    changeRxStr(rxButton, true);
+    QAbstractButton* txButton = m_txGroup.button(modeOrHex(settings->value(QStringLiteral("TxMode"), 0).toInt()));
+    txButton->setChecked(true);
+    changeTxStr(txButton, true);
+
+    m_ui->editSubPkgTime->setText(settings->value(QStringLiteral("SubPkgTime"), QStringLiteral("20")).toString());
+    const bool bTimestamp = settings->value(QStringLiteral("RxTimeStamp"), true).toBool();
+    m_ui->chkTimestamp->setChecked(bTimestamp);
+    setCheckTimestamp(bTimestamp);
+    m_ui->chkDecode->setChecked(settings->value(QStringLiteral("RxDecode"), false).toBool());
+    m_ui->chkReturn->setChecked(settings->value(QStringLiteral("InsetReturn"), false).toBool());
+
+    const bool bTxOptVisible = settings->value(QStringLiteral("TxAsyncOptVisible"), false).toBool();
+    m_ui->widgetTxOpt->setVisible(bTxOptVisible);
+    if (bTxOptVisible) {
+        if (settings->value(QStringLiteral("CheckedInterval"), false).toBool())
+            m_ui->chkInterval->setCheckState(Qt::Checked);
+        if (settings->value(QStringLiteral("CheckedDstUsrId"), false).toBool())
+            m_ui->chkDstUsrId->setCheckState(Qt::Checked);
+        m_ui->editDstUsrId->setText(settings->value(QStringLiteral("DstUsrId"), QStringLiteral("0")).toString());
+        m_ui->editInterval->setText(settings->value(QStringLiteral("Interval"), QStringLiteral("250")).toString());
+        m_ui->editDstAddr->setText(settings->value(QStringLiteral("DstAddr"), QStringLiteral("0")).toString());
+        setDstUsrIdChkState(m_ui->chkDstUsrId->checkState());
+    }
+
+    const bool bCustomCtl = settings->value(QStringLiteral("ChkCustomCtl"), false).toBool();
+    m_ui->chkCustomCtl->setChecked(bCustomCtl);
+    setCustomCtlChkState(bCustomCtl);
+    m_ui->editCustomCtl->setText(settings->value(QStringLiteral("CustomCtl"), QStringLiteral("0")).toString());
+    const bool bTerminalId = settings->value(QStringLiteral("ChkTerminalId"), false).toBool();
+    m_ui->chkTerminalId->setChecked(bTerminalId);
+    setTerminalIdChkState(bTerminalId);
+    m_ui->editTerminalId->setText(settings->value(QStringLiteral("TerminalId"), QStringLiteral("0")).toString());
+
+    settings->endGroup();
+}
+
+void RxTx::saveSettings(QSettings* settings)
+{
+    settings->beginGroup(QStringLiteral("RxTx"));
+    const QList<int> sizes = m_ui->splitter->sizes();
+    settings->setValue(QStringLiteral("RxSize"), sizes.value(0));
+    settings->setValue(QStringLiteral("TxSize"), sizes.isEmpty() ? 0 : sizes.last());
+    settings->setValue(QStringLiteral("RxMode"), m_rxGroup.checkedId());
+    settings->setValue(QStringLiteral("TxMode"), m_txGroup.checkedId());
+    settings->setValue(QStringLiteral("RxDecode"), m_ui->chkDecode->isChecked());
+    settings->setValue(QStringLiteral("RxTimeStamp"), m_ui->chkTimestamp->isChecked());
+    settings->setValue(QStringLiteral("SubPkgTime"), m_ui->editSubPkgTime->text());
+    settings->setValue(QStringLiteral("InsetReturn"), m_ui->chkReturn->isChecked());
+    settings->setValue(QStringLiteral("ChkCustomCtl"), m_ui->chkCustomCtl->isChecked());
+    settings->setValue(QStringLiteral("CustomCtl"), m_ui->editCustomCtl->text());
+    settings->setValue(QStringLiteral("ChkTerminalId"), m_ui->chkTerminalId->isChecked());
+    settings->setValue(QStringLiteral("TerminalId"), m_ui->editTerminalId->text());
+    settings->setValue(QStringLiteral("CheckedDstUsrId"), m_ui->chkDstUsrId->isChecked());
+    settings->setValue(QStringLiteral("DstUsrId"), m_ui->editDstUsrId->text());
+    settings->setValue(QStringLiteral("CheckedInterval"), m_ui->chkInterval->isChecked());
+    settings->setValue(QStringLiteral("Interval"), m_ui->editInterval->text());
+    settings->setValue(QStringLiteral("DstAddr"), m_ui->editDstAddr->text());
+    settings->endGroup();
+}
+
+void RxTx::showRx(QByteArray data, int nDir)
+{
+    m_rxDisplay.addChunk(data, nDir);
+    scheduleFlush();
+}
+
+void RxTx::showDecode(QString strText)
+{
+    if (!m_ui->chkDecode->isChecked() || strText.isEmpty())
+        return;
+    m_rxDisplay.addParagraph(strText);
+    scheduleFlush();
+}
+
+void RxTx::send()
+{
+    TxOptions opt;
+    opt.strText = m_ui->textEditTx->toPlainText();
+    opt.nTxMode = m_txGroup.checkedId();
+    opt.bReturn = m_ui->chkReturn->isChecked();
+    opt.bTxOptShown = m_ui->widgetTxOpt->isVisibleTo(this);
+    opt.bDstUsrId = m_ui->chkDstUsrId->isChecked();
+    opt.strDstUsrId = m_ui->editDstUsrId->text();
+    opt.bInterval = m_ui->chkInterval->isChecked();
+    opt.strInterval = m_ui->editInterval->text();
+    opt.strDstAddr = m_ui->editDstAddr->text();
+    opt.bCustomCtl = m_ui->chkCustomCtl->isChecked();
+    opt.strCustomCtl = m_ui->editCustomCtl->text();
+    opt.bTerminalIdShown = m_ui->chkTerminalId->isVisibleTo(this);
+    opt.bTerminalId = m_ui->chkTerminalId->isChecked();
+    opt.strTerminalId = m_ui->editTerminalId->text();
+
+    const TxResult result = composeTx(opt);
+    QLineEdit* emptyField = nullptr;
+    QString strWhat;
+    switch (result.error) {
+    case TxError::None:
+        emit sendData(result.bytes);
+        return;
+    case TxError::Nothing:
+        return;
+    case TxError::EmptyCustomCtl:
+        emptyField = m_ui->editCustomCtl;
+        strWhat = QStringLiteral("自定义命令");
+        break;
+    case TxError::EmptyDstAddr:
+        emptyField = m_ui->editDstAddr;
+        strWhat = QStringLiteral("目的地址");
+        break;
+    case TxError::PayloadTooLong:
+        warn(QString::fromUtf8(kWarnTitle),
+             QStringLiteral(" 发送数据过长\n一帧最多携带%1字节").arg(dtu::kMaxPayload));
+        return;
+    }
+    warn(QString::fromUtf8(kWarnTitle), QStringLiteral(" %1不能为空\n请输入%1").arg(strWhat));
+    emptyField->setText(QStringLiteral("0"));
+    emptyField->selectAll();
+}
+
+void RxTx::setDstUsrIdChkState(int nChkState)
+{
+    if (nChkState == Qt::Unchecked) {
+        m_ui->editDstUsrId->setEnabled(false);
+        m_ui->chkInterval->setEnabled(false);
+        m_ui->editInterval->setEnabled(false);
+    } else if (nChkState == Qt::Checked) {
+        m_ui->editDstUsrId->setEnabled(true);
+        m_ui->chkInterval->setEnabled(true);
+        setIntervalChkState(m_ui->chkInterval->checkState());
+    }
+}
+
+void RxTx::setIntervalChkState(int nChkState)
+{
+    if (nChkState == Qt::Unchecked) {
+        m_ui->editInterval->setEnabled(false);
+        m_ui->editDstAddr->setEnabled(false);
+    } else if (nChkState == Qt::Checked) {
+        m_ui->editInterval->setEnabled(true);
+        m_ui->editDstAddr->setEnabled(true);
+    }
+}
+
+void RxTx::setCustomCtlChkState(bool bCheck)
+{
+    m_ui->editCustomCtl->setEnabled(bCheck);
+    m_ui->widgetTxOpt->setEnabled(!bCheck);
+    if (bCheck && m_ui->chkTerminalId->isVisibleTo(this) && m_ui->chkTerminalId->isChecked()) {
+        m_ui->chkTerminalId->setChecked(false);
+        setTerminalIdChkState(false);
+    }
+}
+
+void RxTx::setTerminalIdChkState(bool bCheck)
+{
+    m_ui->editTerminalId->setEnabled(bCheck);
+    if (bCheck && m_ui->chkCustomCtl->isVisibleTo(this) && m_ui->chkCustomCtl->isChecked()) {
+        m_ui->chkCustomCtl->setChecked(false);
+        setCustomCtlChkState(false);
+    }
+}
+
+void RxTx::editTerminalIdEditFinished()
+{
+    bool bOk = false;
+    m_ui->editTerminalId->text().toUInt(&bOk);
+    if (!bOk) {
+        m_ui->editTerminalId->setFocus();
+        m_ui->editTerminalId->selectAll();
+    }
+}
+
+void RxTx::setCheckTimestamp(bool bCheck)
+{
+    m_rxDisplay.setTimestamps(bCheck);
+    m_ui->editSubPkgTime->setVisible(bCheck);
+    if (bCheck)
+        editSubPkgTimeFinish();
+}
+
+void RxTx::editSubPkgTimeFinish()
+{
+    if (!m_ui->chkTimestamp->isChecked())
+        return;
+    bool bOk = false;
+    const qint64 nMs = m_ui->editSubPkgTime->text().toLongLong(&bOk);
+    if (bOk)
+        m_rxDisplay.applySubPkgTime(nMs);
+}
+
+void RxTx::changeRxStr(QAbstractButton* button, bool checked)
+{
+    if (!checked)
+        return;
+    if (m_rxDisplay.setMode(m_rxGroup.id(button)))
+        flushRx();
+}
+
+void RxTx::changeTxStr(QAbstractButton* button, bool checked)
+{
+    if (!checked)
+        return;
+    const int nMode = m_txGroup.id(button);
+    m_ui->chkReturn->setVisible(nMode != txmode::kHex);
+
+    const QString strText = m_ui->textEditTx->toPlainText();
+    if (strText.isEmpty())
+        return;
+
+    QString strNew;
+    if (nMode == txmode::kText) {
+        if (m_nonHexReg.indexIn(strText) >= 0) {
+            warn(QStringLiteral("字符错误"), QStringLiteral("仅能转换十六进制字符"));
+            // Back to hex without converting anything.
+            const QSignalBlocker blocker(&m_txGroup);
+            m_ui->radioTxStr->setChecked(false);
+            m_ui->radioTxHex->setChecked(true);
+            m_ui->chkReturn->hide();
+            return;
+        }
+        strNew = QString::fromUtf8(upToZero(hexToBytes(normalizeHex(strText).toUtf8())));
+    } else {
+        strNew = QString::fromLatin1(bytesToHex(strText.toUtf8()));
+    }
+    m_ui->textEditTx->setPlainText(strNew);
+}
+
+void RxTx::clearRx()
+{
+    m_flushTimer.stop();
+    m_rxDisplay.clear();
+    flushRx();
+    if (m_ui->chkTimestamp->isChecked())
+        editSubPkgTimeFinish();
+}
+
+void RxTx::warn(const QString& strTitle, const QString& strText)
+{
+    if (m_messageBox)
+        m_messageBox(strTitle, strText);
+}
+
+void RxTx::scheduleFlush()
+{
+    if (!m_flushTimer.isActive())
+        m_flushTimer.start();
+}
+
+void RxTx::flushRx()
+{
+    m_flushTimer.stop();
+    bool bReset = false;
+    const std::deque<RxSegment> segments = m_rxDisplay.takePending(&bReset);
+    QTextEdit* view = m_ui->textEditRx;
+    if (bReset) {
+        view->clear();
+        prepareRxDocument();
+    }
+    if (segments.empty())
+        return;
+
+    QTextCursor cursor(view->document());
+    cursor.movePosition(QTextCursor::End);
+    cursor.beginEditBlock();
+    for (const RxSegment& segment : segments) {
+        if (segment.bNewBlock)
+            cursor.insertBlock();
+        if (!segment.strText.isEmpty())
+            cursor.insertText(segment.strText);
+    }
+    cursor.endEditBlock();
+    trimRxView();
+
+    // Follow the newest data unless the operator is working in the view.
+    if (!view->hasFocus()) {
+        cursor.movePosition(QTextCursor::End);
+        view->setTextCursor(cursor);
+    }
+}
+
+void RxTx::prepareRxDocument()
+{
+    // Undo history would keep a copy of everything ever shown.
+    QTextDocument* doc = m_ui->textEditRx->document();
+    doc->setUndoRedoEnabled(false);
+    doc->setMaximumBlockCount(kRxMaxBlocks);
+}
+
+void RxTx::trimRxView()
+{
+    QTextDocument* doc = m_ui->textEditRx->document();
+    const int nChars = doc->characterCount();
+    if (nChars <= RxDisplay::kViewChars)
+        return;
+    // Drop whole paragraphs from the front, down to three quarters of the cap.
+    const QTextBlock keepFrom = doc->findBlock(nChars - RxDisplay::kViewChars / 4 * 3);
+    if (!keepFrom.isValid() || keepFrom.position() <= 0)
+        return;
+    QTextCursor cursor(doc);
+    cursor.setPosition(keepFrom.position(), QTextCursor::KeepAnchor);
+    cursor.removeSelectedText();
+}

@@ -1,0 +1,75 @@
+#pragma once
+
+#include "rxdisplay.h"
+
+#include <QButtonGroup>
+#include <QRegExp>
+#include <QTimer>
+#include <QWidget>
+
+#include <functional>
+
+class QAbstractButton;
+class QSettings;
+
+namespace Ui {
+class RxTx;
+}
+
+// The terminal page: sends typed data raw or in one of three DTU framings,
+// and shows every chunk that passes the port.
+class RxTx : public QWidget
+{
+    Q_OBJECT
+
+public:
+    // Shows a modal warning; replaceable so tests can record instead.
+    using MessageBox = std::function<void(const QString& strTitle, const QString& strText)>;
+
+    explicit RxTx(QWidget* parent = nullptr);
+    ~RxTx() override;
+
+    virtual void loadSettings(QSettings* settings);
+    virtual void saveSettings(QSettings* settings);
+
+    void setMessageBox(MessageBox messageBox) { m_messageBox = std::move(messageBox); }
+    // Interval at which received text is inserted into the view in one batch.
+    void setRxFlushInterval(int nMs) { m_flushTimer.setInterval(nMs); }
+    // Receive display logic, for tests and tools that drive it directly.
+    RxDisplay& rxDisplay() { return m_rxDisplay; }
+
+signals:
+    void sendData(QByteArray data);
+
+public slots:
+    void showRx(QByteArray data, int nDir);
+    void showDecode(QString strText);
+
+private slots:
+    void send();
+    void setDstUsrIdChkState(int nChkState);
+    void setIntervalChkState(int nChkState);
+    void setCustomCtlChkState(bool bCheck);
+    void setTerminalIdChkState(bool bCheck);
+    void editTerminalIdEditFinished();
+    void setCheckTimestamp(bool bCheck);
+    void changeRxStr(QAbstractButton* button, bool checked);
+    void changeTxStr(QAbstractButton* button, bool checked);
+    void editSubPkgTimeFinish();
+    void clearRx();
+    void flushRx();
+
+private:
+    void warn(const QString& strTitle, const QString& strText);
+    void scheduleFlush();
+    void trimRxView();
+    void prepareRxDocument();
+
+    Ui::RxTx* m_ui;
+    QButtonGroup m_rxGroup;
+    QButtonGroup m_txGroup;
+    QRegExp m_nonHexReg{QStringLiteral("[^A-Fa-f0-9 ]"), Qt::CaseSensitive};
+    RxDisplay m_rxDisplay;  // holds m_nRxMode, m_nSubPkgTime, m_rxTimer and m_rxStore
+    QTimer m_flushTimer;
+    MessageBox m_messageBox;
+};
