@@ -1,0 +1,586 @@
+#include <QComboBox>
+#include <QDir>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSerialPort>
+#include <QSettings>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QtTest>
+
+#include <climits>
+#include <memory>
+
+#include "cfgdetail.h"
+#include "cfgserial.h"
+#include "portdetails.h"
+#include "ptypair.h"
+#include "workerharness.h"
+
+Q_DECLARE_METATYPE(PortDetails)
+
+namespace {
+
+constexpr int kWaitMs = 5000;
+const QColor kBusyColour(0xFF, 0x6E, 0x6E);
+
+struct Message
+{
+    QMessageBox::Icon icon;
+    QString strTitle;
+    QString strText;
+};
+
+QSettings* openIni()
+{
+    auto* settings = new QSettings("Telvane.ini", QSettings::IniFormat);
+    settings->setIniCodec("UTF-8");
+    return settings;
+}
+
+}  // namespace
+
+class TestCfgSerial : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+
+    void startWithoutFileSelectsFirstFreePort();
+    void commandLinePortWinsOverSavedPort();
+    void savedPortIsSelectedAndSentToWorker();
+    void friendlyNameSurvivesRestart();
+    void validatorRefusesForeignCharacters();
+    void refreshKeepsFriendlyNameOfPortWeHold();
+    void storedNamesFollowSystemNameAndAreRewrittenByPosition();
+    void choosingBusyPortWarnsAndRestoresSelection();
+    void openAndCloseToggleButtonAndSignals();
+    void openDoesNothingWithoutPorts();
+    void baudSelectionIsForwarded();
+    void resultCodesBecomeMessages_data();
+    void resultCodesBecomeMessages();
+    void detailCancelKeepsChoicesForNextOpen();
+    void detailAcceptReopensWithDialogParameters();
+    void detailDialogOffersTheSpecifiedChoices();
+    void portInfoTextListsEveryField_data();
+    void portInfoTextListsEveryField();
+    void detailShowsPathOfPortPlatformDoesNotList();
+    void lostPortResetsButtonAndReportsAfterTheHandler();
+    void portHeldElsewhereIsReportedBusy();
+
+private:
+    CfgSerial* makePanel(const QList<PortEntry>& entries, const QStringList& extras = {});
+    QComboBox* combo(const char* name) const { return m_panel->findChild<QComboBox*>(name); }
+    QPushButton* button(const char* name) const { return m_panel->findChild<QPushButton*>(name); }
+    void runDialog(const std::function<void(CfgDetail*)>& action);
+
+    QTemporaryDir m_dir;
+    std::unique_ptr<CfgSerial> m_panel;
+    QList<PortEntry> m_entries;
+    QList<Message> m_messages;
+};
+
+void TestCfgSerial::initTestCase()
+{
+    QVERIFY(m_dir.isValid());
+    // The panel keeps its settings in the working directory.
+    QVERIFY(QDir::setCurrent(m_dir.path()));
+}
+
+void TestCfgSerial::init()
+{
+    QFile::remove("Telvane.ini");
+    m_messages.clear();
+    m_entries = { PortEntry { "ttyS0", true, {} }, PortEntry { "ttyS1", false, {} },
+                  PortEntry { "ttyUSB0", false, {} } };
+}
+
+void TestCfgSerial::cleanup()
+{
+    m_panel.reset();
+}
+
+CfgSerial* TestCfgSerial::makePanel(const QList<PortEntry>& entries, const QStringList& extras)
+{
+    m_entries = entries;
+    m_panel.reset(new CfgSerial);
+    m_panel->setPortEnumerator([this] { return m_entries; });
+    m_panel->setMessageHook([this](QMessageBox::Icon icon, const QString& strTitle, const QString& strText) {
+        m_messages.append(Message { icon, strTitle, strText });
+    });
+    m_panel->setExtraPorts(extras);
+    return m_panel.get();
+}
+
+void TestCfgSerial::runDialog(const std::function<void(CfgDetail*)>& action)
+{
+    CfgDetail* dialog = m_panel->findChild<CfgDetail*>();
+    QVERIFY(dialog);
+    bool bRan = false;
+    QTimer::singleShot(0, dialog, [&] {
+        QTRY_VERIFY(dialog->isVisible());
+        action(dialog);
+        bRan = true;
+    });
+    button("pbDetail")->click();
+    QVERIFY(bRan);
+    QVERIFY(!dialog->isVisible());
+}
+
+void TestCfgSerial::startWithoutFileSelectsFirstFreePort()
+{
+    makePanel(m_entries);
+    QSignalSpy spyPort(m_panel.get(), &CfgSerial::setPort);
+    std::unique_ptr<QSettings> ini(openIni());
+    m_panel->loadSettings(ini.get());
+    QComboBox* cmb = combo("cmbPort");
+    QCOMPARE(cmb->count(), 3);
+    QCOMPARE(cmb->currentData().toString(), QString("ttyS1"));
+    QCOMPARE(combo("cmbBaud")->currentText(), QString("115200"));
+    QCOMPARE(cmb->itemData(0, Qt::ForegroundRole).value<QColor>(), kBusyColour);
+    QVERIFY(!cmb->itemData(1, Qt::ForegroundRole).isValid());
+    QCOMPARE(spyPort.count(), 0);
+    QVERIFY(m_messages.isEmpty());
+}
+
+void TestCfgSerial::commandLinePortWinsOverSavedPort()
+{
+    {
+        std::unique_ptr<QSettings> ini(openIni());
+        ini->setValue("port", "ttyUSB0");
+    }
+    makePanel(m_entries, { "/dev/pts/91", "/dev/pts/92" });
+    std::unique_ptr<QSettings> ini(openIni());
+    m_panel->loadSettings(ini.get());
+    QComboBox* cmb = combo("cmbPort");
+    QCOMPARE(cmb->count(), 5);
+    QCOMPARE(cmb->itemText(3), QString("/dev/pts/91"));
+    QCOMPARE(cmb->itemData(4).toString(), QString("/dev/pts/92"));
+    QCOMPARE(cmb->currentData().toString(), QString("/dev/pts/91"));
+}
+
+void TestCfgSerial::savedPortIsSelectedAndSentToWorker()
+{
+    {
+        std::unique_ptr<QSettings> ini(openIni());
+        ini->setValue("port", "TTYUSB0");  // matched regardless of case
+        ini->setValue("baud", "9600");
+    }
+    makePanel(m_entries);
+    QSignalSpy spyPort(m_panel.get(), &CfgSerial::setPort);
+    QSignalSpy spyBaud(m_panel.get(), &CfgSerial::setBaud);
+    std::unique_ptr<QSettings> ini(openIni());
+    m_panel->loadSettings(ini.get());
+    QCOMPARE(combo("cmbPort")->currentData().toString(), QString("ttyUSB0"));
+    QCOMPARE(spyPort.count(), 1);
+    QCOMPARE(spyPort.first().first().toString(), QString("ttyUSB0"));
+    QCOMPARE(combo("cmbBaud")->currentText(), QString("9600"));
+    QCOMPARE(spyBaud.count(), 1);
+    QCOMPARE(spyBaud.first().first().toInt(), 9600);
+}
+
+void TestCfgSerial::friendlyNameSurvivesRestart()
+{
+    makePanel(m_entries);
+    {
+        std::unique_ptr<QSettings> ini(openIni());
+        m_panel->loadSettings(ini.get());
+    }
+    QComboBox* cmb = combo("cmbPort");
+    cmb->lineEdit()->selectAll();
+    QTest::keyClicks(cmb->lineEdit(), "DTU(1)");
+    QCOMPARE(cmb->itemText(1), QString("DTU(1)"));
+    QCOMPARE(cmb->itemData(1).toString(), QString("ttyS1"));
+    {
+        std::unique_ptr<QSettings> ini(openIni());
+        m_panel->saveSettings(ini.get());
+    }
+    {
+        std::unique_ptr<QSettings> ini(openIni());
+        QCOMPARE(ini->value("port_rename_1").toString(), QString("DTU(1)"));
+        QCOMPARE(ini->value("port_1").toString(), QString("ttyS1"));
+        QCOMPARE(ini->value("port").toString(), QString("ttyS1"));
+        QCOMPARE(ini->value("port_count").toInt(), 3);
+        QCOMPARE(ini->value("baud").toString(), QString("115200"));
+    }
+
+    makePanel(m_entries);
+    std::unique_ptr<QSettings> ini(openIni());
+    m_panel->loadSettings(ini.get());
+    QCOMPARE(combo("cmbPort")->itemText(1), QString("DTU(1)"));
+    QCOMPARE(combo("cmbPort")->currentData().toString(), QString("ttyS1"));
+}
+
+void TestCfgSerial::validatorRefusesForeignCharacters()
+{
+    makePanel(m_entries);
+    std::unique_ptr<QSettings> ini(openIni());
+    m_panel->loadSettings(ini.get());
+    QLineEdit* edit = combo("cmbPort")->lineEdit();
+    edit->selectAll();
+    QTest::keyClicks(edit, "a/b c.d-(e)_");
+    QCOMPARE(edit->text(), QString("abcd-(e)_"));
+    QTest::keyClicks(edit, QString(30, 'x'));
+    QCOMPARE(edit->text().size(), 20);
+    QCOMPARE(combo("cmbPort")->itemText(1), edit->text());
+}
+
+void TestCfgSerial::refreshKeepsFriendlyNameOfPortWeHold()
+{
+    makePanel(m_entries);
+    {
+        std::unique_ptr<QSettings> ini(openIni());
+        m_panel->loadSettings(ini.get());
+    }
+    QComboBox* cmb = combo("cmbPort");
+    cmb->lineEdit()->selectAll();
+    QTest::keyClicks(cmb->lineEdit(), "Radio");
+    button("pbConnect")->click();
+    // Opened by us, the port now reports busy.
+    m_entries[1].bBusy = true;
+    QSignalSpy spyPort(m_panel.get(), &CfgSerial::setPort);
+    button("pbRefresh")->click();
+    QCOMPARE(cmb->count(), 3);
+    QCOMPARE(cmb->currentIndex(), 1);
+    QCOMPARE(cmb->itemText(1), QString("Radio"));
+    QVERIFY(!cmb->itemData(1, Qt::ForegroundRole).isValid());
+    QCOMPARE(spyPort.count(), 0);
+    QVERIFY(button("pbConnect")->isEnabled());
+    QVERIFY(button("pbRefresh")->isEnabled());
+    // The refresh saved the names first.
+    std::unique_ptr<QSettings> ini(openIni());
+    QCOMPARE(ini->value("port_rename_1").toString(), QString("Radio"));
+}
+
+void TestCfgSerial::storedNamesFollowSystemNameAndAreRewrittenByPosition()
+{
+    {
+        std::unique_ptr<QSettings> ini(openIni());
+        ini->setValue("port_count", 1);
+        ini->setValue("port_0", "ttyusb0");
+        ini->setValue("port_rename_0", "Radio");
+        ini->setValue("port_rename_7", "Stale");
+        ini->setValue("port_7", "ttyS0");
+    }
+    makePanel(m_entries);
+    {
+        std::unique_ptr<QSettings> ini(openIni());
+        m_panel->loadSettings(ini.get());
+    }
+    QComboBox* cmb = combo("cmbPort");
+    QCOMPARE(cmb->itemText(2), QString("Radio"));
+    QCOMPARE(cmb->itemText(0), QString("ttyS0"));
+    {
+        std::unique_ptr<QSettings> ini(openIni());
+        m_panel->saveSettings(ini.get());
+    }
+    std::unique_ptr<QSettings> ini(openIni());
+    QCOMPARE(ini->value("port_0").toString(), QString("ttyS0"));
+    QCOMPARE(ini->value("port_rename_0").toString(), QString("ttyS0"));
+    QCOMPARE(ini->value("port_rename_2").toString(), QString("Radio"));
+    QCOMPARE(ini->value("port_count").toInt(), 3);
+    QCOMPARE(ini->value("port_rename_7").toString(), QString("Stale"));
+}
+
+void TestCfgSerial::choosingBusyPortWarnsAndRestoresSelection()
+{
+    makePanel(m_entries);
+    std::unique_ptr<QSettings> ini(openIni());
+    m_panel->loadSettings(ini.get());
+    QSignalSpy spyPort(m_panel.get(), &CfgSerial::setPort);
+    QComboBox* cmb = combo("cmbPort");
+    cmb->setCurrentIndex(2);
+    QCOMPARE(cmb->currentIndex(), 2);
+    cmb->setCurrentIndex(0);
+    QCOMPARE(m_messages.size(), 1);
+    QCOMPARE(m_messages.first().icon, QMessageBox::Warning);
+    QCOMPARE(m_messages.first().strTitle, QString("告警"));
+    QCOMPARE(m_messages.first().strText, QString("该串口忙"));
+    QCOMPARE(cmb->currentIndex(), 2);
+    QStringList told;
+    for (const QList<QVariant>& args : spyPort)
+        told << args.first().toString();
+    QCOMPARE(told, (QStringList { "ttyUSB0", "ttyUSB0" }));
+}
+
+void TestCfgSerial::openAndCloseToggleButtonAndSignals()
+{
+    makePanel(m_entries);
+    std::unique_ptr<QSettings> ini(openIni());
+    m_panel->loadSettings(ini.get());
+    QSignalSpy spyParam(m_panel.get(), &CfgSerial::setParam);
+    QSignalSpy spyClose(m_panel.get(), &CfgSerial::closePort);
+    QPushButton* pb = button("pbConnect");
+    QCOMPARE(pb->text(), QString("打开串口"));
+    pb->click();
+    QCOMPARE(spyParam.count(), 1);
+    QCOMPARE(spyParam.first().at(0).typeName(), "PortParam");
+    const PortParam param = spyParam.first().at(0).value<PortParam>();
+    QCOMPARE(param.baudRate, 115200);
+    QCOMPARE(param.dataBits, int(QSerialPort::Data8));
+    QCOMPARE(param.stopBits, int(QSerialPort::OneStop));
+    QCOMPARE(param.parity, int(QSerialPort::NoParity));
+    QCOMPARE(param.flowControl, int(QSerialPort::NoFlowControl));
+    QCOMPARE(spyParam.first().at(1).toString(), QString("ttyS1"));
+    QCOMPARE(pb->text(), QString("关闭串口"));
+    QVERIFY(m_panel->isPortOpen());
+    pb->click();
+    QCOMPARE(spyClose.count(), 1);
+    QCOMPARE(pb->text(), QString("打开串口"));
+    QVERIFY(pb->isEnabled());
+}
+
+void TestCfgSerial::openDoesNothingWithoutPorts()
+{
+    makePanel({});
+    std::unique_ptr<QSettings> ini(openIni());
+    m_panel->loadSettings(ini.get());
+    QSignalSpy spyParam(m_panel.get(), &CfgSerial::setParam);
+    button("pbConnect")->click();
+    QCOMPARE(spyParam.count(), 0);
+    QCOMPARE(button("pbConnect")->text(), QString("打开串口"));
+}
+
+void TestCfgSerial::baudSelectionIsForwarded()
+{
+    makePanel(m_entries);
+    QSignalSpy spyBaud(m_panel.get(), &CfgSerial::setBaud);
+    QComboBox* cmb = combo("cmbBaud");
+    QCOMPARE(cmb->itemText(cmb->count() - 1), QString("460800"));
+    cmb->setCurrentIndex(cmb->count() - 1);
+    QCOMPARE(spyBaud.count(), 1);
+    QCOMPARE(spyBaud.first().first().toInt(), 460800);
+}
+
+void TestCfgSerial::resultCodesBecomeMessages_data()
+{
+    QTest::addColumn<int>("code");
+    QTest::addColumn<QString>("text");  // empty: no message
+    QTest::addColumn<QString>("button");
+    const QString open = "打开串口";
+    const QString close = "关闭串口";
+    QTest::newRow("opened") << 8 << QString() << close;
+    QTest::newRow("zero") << 0 << QString() << close;
+    QTest::newRow("-1") << -1 << "端口号错误" << close;
+    QTest::newRow("-2 busy") << -2 << "端口忙错误" << open;
+    QTest::newRow("-3") << -3 << "波特率错误" << close;
+    QTest::newRow("-4") << -4 << "数据位错误" << close;
+    QTest::newRow("-5") << -5 << "停止位错误" << close;
+    QTest::newRow("-6") << -6 << "奇偶校验错误" << close;
+    QTest::newRow("-7") << -7 << "流量控制错误" << close;
+    QTest::newRow("-8") << -8 << "打开错误" << open;
+    QTest::newRow("-9") << -9 << "未知错误" << close;
+    QTest::newRow("INT_MIN") << INT_MIN << "未知错误" << close;
+}
+
+void TestCfgSerial::resultCodesBecomeMessages()
+{
+    QFETCH(int, code);
+    QFETCH(QString, text);
+    QFETCH(QString, button);
+    makePanel(m_entries);
+    std::unique_ptr<QSettings> ini(openIni());
+    m_panel->loadSettings(ini.get());
+    this->button("pbConnect")->click();
+    m_panel->portError(code);
+    if (text.isEmpty()) {
+        QVERIFY(m_messages.isEmpty());
+    } else {
+        QCOMPARE(m_messages.size(), 1);
+        QCOMPARE(m_messages.first().icon, QMessageBox::Critical);
+        QCOMPARE(m_messages.first().strTitle, QString("错误"));
+        QCOMPARE(m_messages.first().strText, text);
+    }
+    QCOMPARE(this->button("pbConnect")->text(), button);
+}
+
+void TestCfgSerial::detailCancelKeepsChoicesForNextOpen()
+{
+    makePanel(m_entries);
+    std::unique_ptr<QSettings> ini(openIni());
+    m_panel->loadSettings(ini.get());
+    QSignalSpy spyParam(m_panel.get(), &CfgSerial::setParam);
+    runDialog([](CfgDetail* dialog) {
+        auto* cmbParity = dialog->findChild<QComboBox*>("cmbParity");
+        cmbParity->setCurrentIndex(cmbParity->findText("偶校验"));
+        dialog->findChild<QPushButton*>("pbCancel")->click();
+    });
+    QCOMPARE(spyParam.count(), 0);
+    button("pbConnect")->click();
+    QCOMPARE(spyParam.count(), 1);
+    QCOMPARE(spyParam.first().at(0).value<PortParam>().parity, int(QSerialPort::EvenParity));
+}
+
+void TestCfgSerial::detailAcceptReopensWithDialogParameters()
+{
+    makePanel(m_entries);
+    std::unique_ptr<QSettings> ini(openIni());
+    m_panel->loadSettings(ini.get());
+    button("pbConnect")->click();
+    QSignalSpy spyParam(m_panel.get(), &CfgSerial::setParam);
+    QSignalSpy spyClose(m_panel.get(), &CfgSerial::closePort);
+    QSignalSpy spyPort(m_panel.get(), &CfgSerial::setPort);
+    runDialog([](CfgDetail* dialog) {
+        auto* cmbPort = dialog->findChild<QComboBox*>("cmbPort");
+        QCOMPARE(cmbPort->count(), 3);
+        QCOMPARE(cmbPort->currentData().toString(), QString("ttyS1"));
+        cmbPort->setCurrentIndex(2);
+        dialog->findChild<QComboBox*>("cmbBaud")->setCurrentText("9600");
+        dialog->findChild<QComboBox*>("cmbDataBit")->setCurrentText("7");
+        auto* cmbStop = dialog->findChild<QComboBox*>("cmbStopBit");
+        cmbStop->setCurrentIndex(cmbStop->findText("2"));
+        dialog->findChild<QPushButton*>("pbConfirm")->click();
+    });
+    QCOMPARE(spyClose.count(), 1);
+    QCOMPARE(spyParam.count(), 1);
+    const PortParam param = spyParam.first().at(0).value<PortParam>();
+    QCOMPARE(param.baudRate, 9600);
+    QCOMPARE(param.dataBits, 7);
+    QCOMPARE(param.stopBits, int(QSerialPort::TwoStop));
+    QCOMPARE(spyParam.first().at(1).toString(), QString("ttyUSB0"));
+    QCOMPARE(spyPort.count(), 1);
+    QCOMPARE(combo("cmbBaud")->currentText(), QString("9600"));
+    QCOMPARE(button("pbConnect")->text(), QString("关闭串口"));
+}
+
+void TestCfgSerial::detailDialogOffersTheSpecifiedChoices()
+{
+    CfgDetail dialog;
+    QCOMPARE(dialog.windowTitle(), QString("串口详细配置"));
+    auto texts = [&](const char* name) {
+        QStringList out;
+        auto* cmb = dialog.findChild<QComboBox*>(name);
+        for (int i = 0; i < cmb->count(); ++i)
+            out << QString("%1=%2").arg(cmb->itemText(i), cmb->itemData(i).toString());
+        return out;
+    };
+    QCOMPARE(texts("cmbDataBit"), (QStringList { "5=5", "6=6", "7=7", "8=8" }));
+    QCOMPARE(texts("cmbStopBit"), (QStringList { "1=1", "1.5=3", "2=2" }));
+    QCOMPARE(texts("cmbParity"), (QStringList { "不校验=0", "奇校验=3", "偶校验=2" }));
+    QCOMPARE(texts("cmbFlowCtrl"), (QStringList { "无=0", "RTS/CTS=1", "XON/XOFF=2" }));
+    QCOMPARE(texts("cmbBaud").last(), QString("460800=460800"));
+    QCOMPARE(dialog.getBaud(), 115200);
+    QCOMPARE(dialog.getDataBits(), 8);
+    QCOMPARE(dialog.getStopBits(), 1);
+    QCOMPARE(dialog.getParity(), 0);
+    QCOMPARE(dialog.getFlowControl(), 0);
+    dialog.addPort("Radio", "ttyS1");
+    dialog.addPort("ttyS2", "ttyS2");
+    dialog.selectPort("TTYS2");  // exact match only
+    QCOMPARE(dialog.currentPortData(), QString("ttyS1"));
+    dialog.selectPort("ttyS2");
+    QCOMPARE(dialog.currentPortData(), QString("ttyS2"));
+    // Every field can be found by its label.
+    for (QLabel* label : dialog.findChildren<QLabel*>()) {
+        if (label->objectName() != "lblPortInfo")
+            QVERIFY2(label->buddy(), qPrintable(label->objectName()));
+    }
+}
+
+void TestCfgSerial::portInfoTextListsEveryField_data()
+{
+    QTest::addColumn<PortDetails>("details");
+    QTest::addColumn<QString>("text");
+
+    PortDetails usb;
+    usb.strName = "ttyUSB0";
+    usb.strLocation = "/dev/ttyUSB0";
+    usb.strDescription = "FT232R USB UART";
+    usb.strManufacturer = "FTDI";
+    usb.strSerial = "A50285BI";
+    usb.bHasVendor = true;
+    usb.nVendor = 0x0403;
+    usb.bHasProduct = true;
+    usb.nProduct = 0x6001;
+    QTest::newRow("usb adapter") << usb
+        << "\n端口:\t  ttyUSB0\n位置:\t  /dev/ttyUSB0\n描述:\t  FT232R USB UART\n厂家:\t  FTDI"
+           "\n序列号:\t  A50285BI\n供应商ID: 403\n产品ID:\t  6001\n忙:\t  否";
+
+    PortDetails builtin;
+    builtin.strName = "ttyS0";
+    builtin.strLocation = "/dev/ttyS0";
+    builtin.bBusy = true;
+    QTest::newRow("built-in, busy") << builtin
+        << "\n端口:\t  ttyS0\n位置:\t  /dev/ttyS0\n描述:\t  N/A\n厂家:\t  N/A"
+           "\n序列号:\t  N/A\n供应商ID: N/A\n产品ID:\t  N/A\n忙:\t  是";
+}
+
+void TestCfgSerial::portInfoTextListsEveryField()
+{
+    QFETCH(PortDetails, details);
+    QFETCH(QString, text);
+    QCOMPARE(portInfoText(details), text);
+}
+
+void TestCfgSerial::detailShowsPathOfPortPlatformDoesNotList()
+{
+    PtyPair pty;
+    QVERIFY(pty.isValid());
+    makePanel({}, { pty.portPath() });
+    std::unique_ptr<QSettings> ini(openIni());
+    m_panel->loadSettings(ini.get());
+    QString shown;
+    runDialog([&](CfgDetail* dialog) {
+        shown = dialog->findChild<QLabel*>("lblPortInfo")->text();
+        dialog->findChild<QPushButton*>("pbCancel")->click();
+    });
+    const QString path = pty.portPath();
+    QCOMPARE(shown, QString("\n端口:\t  %1\n位置:\t  %1\n描述:\t  N/A\n厂家:\t  N/A"
+                            "\n序列号:\t  N/A\n供应商ID: N/A\n产品ID:\t  N/A\n忙:\t  否")
+                        .arg(path));
+}
+
+void TestCfgSerial::lostPortResetsButtonAndReportsAfterTheHandler()
+{
+    PtyPair pty;
+    QVERIFY(pty.isValid());
+    WorkerHarness h;
+    makePanel({}, { pty.portPath() });
+    connect(m_panel.get(), &CfgSerial::setParam, h.worker, &WorkerSerial::openPort);
+    connect(m_panel.get(), &CfgSerial::closePort, h.worker, &WorkerSerial::closePort);
+    connect(h.worker, &WorkerSerial::openState, m_panel.get(), &CfgSerial::portError);
+    connect(h.worker, &WorkerSerial::portLost, m_panel.get(), &CfgSerial::portLost);
+    std::unique_ptr<QSettings> ini(openIni());
+    m_panel->loadSettings(ini.get());
+
+    button("pbConnect")->click();
+    QTRY_VERIFY_WITH_TIMEOUT(h.worker->isOpen(), kWaitMs);
+    pty.closeController();
+    QTRY_COMPARE_WITH_TIMEOUT(button("pbConnect")->text(), QString("打开串口"), kWaitMs);
+    QTRY_COMPARE_WITH_TIMEOUT(m_messages.size(), 1, kWaitMs);
+    QCOMPARE(m_messages.first().icon, QMessageBox::Critical);
+    QCOMPARE(m_messages.first().strTitle, QString("错误"));
+    QVERIFY2(m_messages.first().strText.startsWith("串口已断开"), qPrintable(m_messages.first().strText));
+    QVERIFY(!h.worker->isOpen());
+
+    // The box never opens inside the call that reports the loss.
+    m_panel->portLost("gone");
+    QCOMPARE(m_messages.size(), 1);
+    QTRY_COMPARE_WITH_TIMEOUT(m_messages.size(), 2, kWaitMs);
+    QCOMPARE(m_messages.last().strText, QString("串口已断开\ngone"));
+}
+
+void TestCfgSerial::portHeldElsewhereIsReportedBusy()
+{
+    PtyPair pty;
+    QVERIFY(pty.isValid());
+    QSerialPort holder(pty.portPath());
+    QVERIFY2(holder.open(QIODevice::ReadWrite), qPrintable(holder.errorString()));
+    WorkerHarness h;
+    makePanel({}, { pty.portPath() });
+    connect(m_panel.get(), &CfgSerial::setParam, h.worker, &WorkerSerial::openPort);
+    connect(h.worker, &WorkerSerial::openState, m_panel.get(), &CfgSerial::portError);
+    std::unique_ptr<QSettings> ini(openIni());
+    m_panel->loadSettings(ini.get());
+    button("pbConnect")->click();
+    QTRY_COMPARE_WITH_TIMEOUT(m_messages.size(), 1, kWaitMs);
+    QCOMPARE(m_messages.first().strText, QString("端口忙错误"));
+    QCOMPARE(button("pbConnect")->text(), QString("打开串口"));
+}
+
+QTEST_MAIN(TestCfgSerial)
+#include "tst_cfgserial.moc"
