@@ -4,6 +4,7 @@
 #include "dtuframe.h"
 #include "payload.h"
 #include "transferframes.h"
+#include "workerserial.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -45,6 +46,12 @@ FileTrans::FileTrans(QWidget* parent)
 FileTrans::~FileTrans()
 {
     delete ui;
+}
+
+void FileTrans::setWorker(WorkerSerial* worker)
+{
+    m_worker = worker;
+    m_hooks.portOpen = [worker] { return worker && worker->isOpen(); };
 }
 
 void FileTrans::setTimeouts(const TransferTimeouts& timeouts)

@@ -16,6 +16,7 @@
 class QLineEdit;
 class QSettings;
 class QTimer;
+class WorkerSerial;
 
 namespace Ui {
 class FileTrans;
@@ -35,7 +36,9 @@ public:
     virtual void loadSettings(QSettings* settings);
     virtual void saveSettings(QSettings* settings);
 
-    // The port must be open before a transfer starts.
+    // The page only asks the worker whether its port is open.
+    void setWorker(WorkerSerial* worker);
+    // Replaces the worker's answer, e.g. for tools without a worker.
     void setPortOpenQuery(PortOpenQuery query) { m_hooks.portOpen = std::move(query); }
     void setMessageHook(MessageHook hook) { m_hooks.message = std::move(hook); }
     void setFileChooser(FileChooser chooser) { m_hooks.chooseFile = std::move(chooser); }
@@ -88,6 +91,7 @@ private:
     QString m_strFilePath;
     QByteArray m_payload;
     DeviceCursors m_devices;
+    WorkerSerial* m_worker = nullptr;
     QImage m_image;
     PageHooks m_hooks;
     TransferTimeouts m_timeouts;

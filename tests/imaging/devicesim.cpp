@@ -1,18 +1,34 @@
 #include "devicesim.h"
 
+#include "portparam.h"
+
+#include <QTest>
 #include <QtEndian>
 
 DeviceSim::DeviceSim()
 {
+    registerPortParam();
+    m_worker = new WorkerSerial;
+    m_worker->moveToThread(&m_thread);
+    m_thread.start();
     if (!m_pty.isValid())
         return;
-    m_port.setPortName(m_pty.portPath());
-    m_port.open(QIODevice::ReadWrite);
+    PortParam p;
+    p.baudRate = 115200;
+    p.dataBits = 8;
+    p.stopBits = 1;
+    QMetaObject::invokeMethod(m_worker, "openPort", Q_ARG(QVariant, QVariant::fromValue(p)),
+                              Q_ARG(QString, m_pty.portPath()));
+    QTRY_VERIFY_WITH_TIMEOUT(m_worker->isOpen(), 5000);
 }
 
-void DeviceSim::write(const QByteArray& frame)
+DeviceSim::~DeviceSim()
 {
-    m_port.write(frame);
+    // The worker must die in its own thread, where its port lives.
+    WorkerSerial* doomed = m_worker;
+    QMetaObject::invokeMethod(doomed, [doomed] { delete doomed; }, Qt::BlockingQueuedConnection);
+    m_thread.quit();
+    m_thread.wait();
 }
 
 QByteArray DeviceSim::nextFrame(int nTimeoutMs)
@@ -37,4 +53,21 @@ bool DeviceSim::staysSilent(int nMs)
 {
     m_buffer.append(m_pty.drain(nMs));
     return m_buffer.isEmpty();
+}
+
+bool DeviceSim::answer(const QByteArray& frame)
+{
+    const int target = m_nDelivered + 1;
+    if (!m_pty.write(frame))
+        return false;
+    QElapsedTimer t;
+    t.start();
+    while (m_nDelivered < target && t.elapsed() < 10000)
+        QTest::qWait(1);
+    return m_nDelivered >= target;
+}
+
+void DeviceSim::closePort()
+{
+    QMetaObject::invokeMethod(m_worker, "closePort", Qt::BlockingQueuedConnection);
 }

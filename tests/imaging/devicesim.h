@@ -1,37 +1,51 @@
 #pragma once
 
 #include "ptypair.h"
+#include "workerserial.h"
 
 #include <QByteArray>
 #include <QObject>
-#include <QSerialPort>
+#include <QThread>
 
-#include <functional>
-
-// The DTU and the displays behind it, played over a real pseudo-terminal:
-// what a page emits with sendData is written to the device end of the pty
-// and read back here frame by frame from the controller end.
+// The DTU and the displays behind it, played over a real pseudo-terminal
+// against the program's own serial worker running in its own thread, wired
+// to a page the way the main window wires it.
 class DeviceSim : public QObject
 {
     Q_OBJECT
 
 public:
     DeviceSim();
-    bool isValid() const { return m_port.isOpen(); }
+    ~DeviceSim() override;
 
-    // Connect a page's sendData(QByteArray) here.
-    void write(const QByteArray& frame);
+    bool isValid() const { return m_worker && m_worker->isOpen(); }
+    WorkerSerial* worker() const { return m_worker; }
+
+    template <class Page>
+    void attach(Page* page)
+    {
+        connect(page, &Page::sendData, m_worker, &WorkerSerial::sendData);
+        connect(m_worker, &WorkerSerial::dtuResponse, page, &Page::transResponse);
+        // Connected after the page: when this runs, the page has seen the frame.
+        connect(m_worker, &WorkerSerial::dtuResponse, this, &DeviceSim::onDelivered);
+        page->setWorker(m_worker);
+    }
+
     // Next complete frame the program sent; empty after nTimeoutMs of silence.
     QByteArray nextFrame(int nTimeoutMs = 5000);
     // True when nothing arrives within nMs.
     bool staysSilent(int nMs);
+    // Writes an answer on the line and waits until the page has handled it.
+    bool answer(const QByteArray& frame);
+    void closePort();
 
-    // Delivers an answer frame to the page.
-    std::function<void(const QByteArray&)> deliver;
-    void answer(const QByteArray& frame) { deliver(frame); }
+private slots:
+    void onDelivered() { ++m_nDelivered; }
 
 private:
     PtyPair m_pty;
-    QSerialPort m_port;
+    QThread m_thread;
+    WorkerSerial* m_worker = nullptr;
     QByteArray m_buffer;
+    int m_nDelivered = 0;
 };

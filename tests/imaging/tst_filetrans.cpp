@@ -118,7 +118,6 @@ private:
     std::unique_ptr<FileTrans> m_page;
     std::unique_ptr<QSignalSpy> m_logSpy;
     QList<Message> m_messages;
-    bool m_bPortOpen = true;
 };
 
 void TestFileTrans::initTestCase()
@@ -134,11 +133,9 @@ void TestFileTrans::initTestCase()
 void TestFileTrans::init()
 {
     m_messages.clear();
-    m_bPortOpen = true;
     m_dev = std::make_unique<DeviceSim>();
     QVERIFY(m_dev->isValid());
     m_page = std::make_unique<FileTrans>();
-    m_page->setPortOpenQuery([this] { return m_bPortOpen; });
     m_page->setMessageHook([this](QMessageBox::Icon icon, const QString& title, const QString& text) {
         m_messages.append({ icon, title, text });
     });
@@ -146,8 +143,7 @@ void TestFileTrans::init()
     t.nAckMs = 10000;
     t.nDotMs = 20;
     m_page->setTimeouts(t);
-    connect(m_page.get(), &FileTrans::sendData, m_dev.get(), &DeviceSim::write);
-    m_dev->deliver = [this](const QByteArray& f) { m_page->transResponse(f); };
+    m_dev->attach(m_page.get());
     m_logSpy = std::make_unique<QSignalSpy>(m_page.get(), &FileTrans::setLog);
     QCOMPARE(m_page->loadImageFile(m_file1008), 0);
     setMode(false, kCompressNone);
@@ -192,7 +188,7 @@ void TestFileTrans::runPackets(quint32 device, quint32 target, int nFirst)
     const int count = (m_page->payload().size() + 1023) / 1024;
     for (int i = nFirst; i < count; ++i) {
         QCOMPARE(m_dev->nextFrame().toHex(), expectedPacket(i == 0 ? 0 : device, target, i).toHex());
-        m_dev->answer(ack(device, count, i, 0));
+        QVERIFY(m_dev->answer(ack(device, count, i, 0)));
     }
 }
 
@@ -248,12 +244,12 @@ void TestFileTrans::broadcastTransferSendsAtOnceWithoutWakeUp()
 
     const QByteArray first = m_dev->nextFrame();
     QCOMPARE(first.toHex(), expectedPacket(0, 0, 0).toHex());
-    m_dev->answer(ack(0, exactlyOnePacket ? 1 : 2, 0, 0));
+    QVERIFY(m_dev->answer(ack(0, exactlyOnePacket ? 1 : 2, 0, 0)));
     if (!exactlyOnePacket) {
         const QByteArray second = m_dev->nextFrame();
         QCOMPARE(second.toHex(), expectedPacket(0, 0, 1).toHex());
         QCOMPARE(second.size(), 11 + 10 + 1);
-        m_dev->answer(ack(0, 2, 1, 0));
+        QVERIFY(m_dev->answer(ack(0, 2, 1, 0)));
     }
     QVERIFY(!m_page->isSending());
     QCOMPARE(m_page->findChild<QProgressBar*>("progress")->value(), 100);
@@ -274,7 +270,7 @@ void TestFileTrans::wakeUpThenPacketsFollowTheAnsweringDevice()
     QTRY_VERIFY_WITH_TIMEOUT(log().contains(QStringLiteral("等待唤醒. .")), 5000);
     QVERIFY(m_dev->staysSilent(50));
 
-    m_dev->answer(awakenAnswer(1674097996, 0));
+    QVERIFY(m_dev->answer(awakenAnswer(1674097996, 0)));
     QVERIFY(log().contains(QStringLiteral("\n唤醒地址: 1674097996, 成功 耗时: ")));
     QCOMPARE(m_page->findChild<QPushButton*>("pbSend")->text(), QStringLiteral("发送停止"));
     runPackets(1674097996, 1674097996, 0);
@@ -324,7 +320,7 @@ void TestFileTrans::imageArrivesByteExactInEveryMode()
         count = quint8(p[8]);
         QCOMPARE(int(quint8(p[9])), i);
         received.append(p.mid(10));
-        m_dev->answer(ack(7, count, i, 0));
+        QVERIFY(m_dev->answer(ack(7, count, i, 0)));
     }
     QVERIFY(!m_page->isSending());
     QFile saved("data.bin");
@@ -350,19 +346,19 @@ void TestFileTrans::twoDevicesEachGetTheirOwnSequence()
     QVERIFY2(count >= 3, qPrintable(QString::number(m_page->payload().size())));
 
     QCOMPARE(m_dev->nextFrame().toHex(), expectedPacket(0, 0, 0).toHex());
-    m_dev->answer(ack(5, count, 0, 0));
-    m_dev->answer(ack(6, count, 0, 0));
+    QVERIFY(m_dev->answer(ack(5, count, 0, 0)));
+    QVERIFY(m_dev->answer(ack(6, count, 0, 0)));
     QCOMPARE(m_dev->nextFrame().toHex(), expectedPacket(5, 0, 1).toHex());
     QCOMPARE(m_dev->nextFrame().toHex(), expectedPacket(6, 0, 1).toHex());
     for (int i = 1; i < count; ++i) {
-        m_dev->answer(ack(5, count, i, 0));
+        QVERIFY(m_dev->answer(ack(5, count, i, 0)));
         if (i + 1 < count)
             QCOMPARE(m_dev->nextFrame().toHex(), expectedPacket(5, 0, i + 1).toHex());
     }
     QVERIFY(!m_page->isSending());
     // Device 6 finishing later changes nothing.
     const QString done = log();
-    m_dev->answer(ack(6, count, 1, 0));
+    QVERIFY(m_dev->answer(ack(6, count, 1, 0)));
     QCOMPARE(log(), done);
     QVERIFY(m_dev->staysSilent(100));
 }
@@ -390,7 +386,7 @@ void TestFileTrans::failedAcknowledgementEndsTransfer()
     setField("editDstAddr", "0");
     start();
     QVERIFY(!m_dev->nextFrame().isEmpty());
-    m_dev->answer(answer);
+    QVERIFY(m_dev->answer(answer));
     QVERIFY(!m_page->isSending());
     if (!line.isEmpty()) {
         QVERIFY(log().contains(line + "\n本次发送异常\n"));
@@ -419,7 +415,7 @@ void TestFileTrans::acknowledgementTimeoutEndsAndLateAnswerIsIgnored()
     QCOMPARE(colourOf(QStringLiteral("文件发送超时")), QColor(0xFF6E6E));
     QCOMPARE(m_logSpy->last().at(0).toString(), QStringLiteral("文件发送超时"));
     const QString before = log();
-    m_dev->answer(ack(0, 2, 0, 0));
+    QVERIFY(m_dev->answer(ack(0, 2, 0, 0)));
     QVERIFY(m_dev->staysSilent(200));
     QCOMPARE(log(), before);
 }
@@ -435,7 +431,7 @@ void TestFileTrans::wakeUpTimeoutEndsAndLateAnswerIsIgnored()
     QCOMPARE(colourOf(QStringLiteral("唤醒超时")), QColor(0xFF6E6E));
     QCOMPARE(m_logSpy->last().at(0).toString(), QStringLiteral("唤醒超时"));
     const QString before = log();
-    m_dev->answer(awakenAnswer(17, 0));
+    QVERIFY(m_dev->answer(awakenAnswer(17, 0)));
     QVERIFY(m_dev->staysSilent(200));
     QCOMPARE(log(), before);
 }
@@ -455,7 +451,7 @@ void TestFileTrans::failedWakeUpEndsWithoutPackets()
     setField("editDstAddr", "17");
     start();
     QVERIFY(!m_dev->nextFrame().isEmpty());
-    m_dev->answer(awakenAnswer(0, 3));
+    QVERIFY(m_dev->answer(awakenAnswer(0, 3)));
     QVERIFY(!m_page->isSending());
     QVERIFY(log().contains(QStringLiteral("唤醒地址: 广播, 失败 耗时: ")));
     QCOMPARE(colourOf(QStringLiteral("失败")), QColor(0xFF6E6E));
@@ -473,7 +469,7 @@ void TestFileTrans::stopDuringTransferIgnoresLaterAnswers()
     QVERIFY(!m_page->isSending());
     QCOMPARE(m_page->findChild<QPushButton*>("pbSend")->text(), QStringLiteral("发送开始"));
     QCOMPARE(log(), before);
-    m_dev->answer(ack(0, 2, 0, 0));
+    QVERIFY(m_dev->answer(ack(0, 2, 0, 0)));
     QVERIFY(m_dev->staysSilent(200));
     QCOMPARE(log(), before);
 }
@@ -481,16 +477,16 @@ void TestFileTrans::stopDuringTransferIgnoresLaterAnswers()
 void TestFileTrans::displayReportsAreLoggedWhileIdle()
 {
     QVERIFY(!m_page->isSending());
-    m_dev->answer(encodeFrame(3, dtu::kCtlDisplayState, u32le(12) + QByteArray(1, '\0')));
-    m_dev->answer(encodeFrame(3, dtu::kCtlDisplayState, u32le(13) + QByteArray(1, '\4')));
-    m_dev->answer(encodeFrame(3, dtu::kCtlDisplayState, u32le(14) + QByteArray(1, '\1')));
+    QVERIFY(m_dev->answer(encodeFrame(3, dtu::kCtlDisplayState, u32le(12) + QByteArray(1, '\0'))));
+    QVERIFY(m_dev->answer(encodeFrame(3, dtu::kCtlDisplayState, u32le(13) + QByteArray(1, '\4'))));
+    QVERIFY(m_dev->answer(encodeFrame(3, dtu::kCtlDisplayState, u32le(14) + QByteArray(1, '\1'))));
     QCOMPARE(log(), QStringLiteral("墨水屏 #12 状态: 刷屏成功\n墨水屏 #13 状态: 刷屏成功\n墨水屏 #14 状态: 解码失败\n"));
     QCOMPARE(colourOf(QStringLiteral("#12")), QColor(Qt::black));
     QCOMPARE(colourOf(QStringLiteral("#13")), QColor(0xFF6E6E));
     QCOMPARE(colourOf(QStringLiteral("#14")), QColor(0xFF6E6E));
     // Acknowledgements and wake-up answers mean nothing while idle.
-    m_dev->answer(ack(0, 1, 0, 0));
-    m_dev->answer(awakenAnswer(1, 0));
+    QVERIFY(m_dev->answer(ack(0, 1, 0, 0)));
+    QVERIFY(m_dev->answer(awakenAnswer(1, 0)));
     QVERIFY(m_dev->staysSilent(100));
     QCOMPARE(log().count('\n'), 3);
 }
@@ -506,15 +502,15 @@ void TestFileTrans::malformedFramesAreIgnored()
     badHead[0] = char(0xAB);
     QByteArray lengthTooLarge = ack(0, 2, 0, 0);
     lengthTooLarge[7] = char(0x20);
-    m_dev->answer(badHead);
-    m_dev->answer(lengthTooLarge);
-    m_dev->answer(encodeFrame(0, dtu::kCtlPacket, QByteArray()));
-    m_dev->answer(encodeFrame(0, dtu::kCtlPacket, QByteArray(1025, '\0')));
-    m_dev->answer(encodeFrame(0, 0x55, QByteArray(3, '\0')));
-    m_dev->answer(QByteArray::fromHex("AA01"));
+    m_page->transResponse(badHead);
+    m_page->transResponse(lengthTooLarge);
+    m_page->transResponse(encodeFrame(0, dtu::kCtlPacket, QByteArray()));
+    m_page->transResponse(encodeFrame(0, dtu::kCtlPacket, QByteArray(1025, '\0')));
+    m_page->transResponse(encodeFrame(0, 0x55, QByteArray(3, '\0')));
+    m_page->transResponse(QByteArray::fromHex("AA01"));
     QVERIFY(m_page->isSending());
     QCOMPARE(log(), before);
-    m_dev->answer(ack(0, 2, 0, 0));
+    QVERIFY(m_dev->answer(ack(0, 2, 0, 0)));
     QCOMPARE(m_dev->nextFrame().toHex(), expectedPacket(0, 0, 1).toHex());
 }
 
@@ -547,9 +543,9 @@ void TestFileTrans::newTransferForgetsDevicesOfTheLastOne()
     setField("editDstAddr", "0");
     start();
     QVERIFY(!m_dev->nextFrame().isEmpty());
-    m_dev->answer(ack(5, 2, 0, 0));
+    QVERIFY(m_dev->answer(ack(5, 2, 0, 0)));
     QCOMPARE(m_dev->nextFrame().toHex(), expectedPacket(5, 0, 1).toHex());
-    m_dev->answer(ack(5, 2, 1, 0));
+    QVERIFY(m_dev->answer(ack(5, 2, 1, 0)));
     QVERIFY(!m_page->isSending());
 
     // The next transfer, with a rebuilt payload, starts with the broadcast packet only.
@@ -561,28 +557,29 @@ void TestFileTrans::newTransferForgetsDevicesOfTheLastOne()
 
 void TestFileTrans::refusesWithPortClosedOrAddressEmpty()
 {
-    m_bPortOpen = false;
+    setField("editDstAddr", "");
     start();
     QCOMPARE(m_messages.size(), 1);
     QCOMPARE(m_messages[0].title, QStringLiteral("告警"));
-    QCOMPARE(m_messages[0].text, QStringLiteral("请先打开串口"));
-    m_bPortOpen = true;
-    setField("editDstAddr", "");
-    start();
-    QCOMPARE(m_messages.size(), 2);
-    QCOMPARE(m_messages[1].text, QStringLiteral(" 目的地址不能为空\n请输入目的地址"));
+    QCOMPARE(m_messages[0].text, QStringLiteral(" 目的地址不能为空\n请输入目的地址"));
     QCOMPARE(m_page->findChild<QLineEdit*>("editDstAddr")->text(), QStringLiteral("0"));
     QVERIFY(!m_page->isSending());
 
-    // A payload that cannot be built.
-    QFile::remove(m_dir.filePath("gone.png"));
+    // A payload that cannot be built: the file went away after loading.
     writeImageFile(m_dir.filePath("gone.png"), 500);
     QCOMPARE(m_page->loadImageFile(m_dir.filePath("gone.png")), 0);
     QVERIFY(QFile::remove(m_dir.filePath("gone.png")));
     start();
+    QCOMPARE(m_messages.size(), 2);
+    QCOMPARE(m_messages[1].title, QStringLiteral("错误"));
+    QCOMPARE(m_messages[1].text, QStringLiteral("生成图片数据失败"));
+    QVERIFY(!m_page->isSending());
+
+    m_dev->closePort();
+    start();
     QCOMPARE(m_messages.size(), 3);
-    QCOMPARE(m_messages[2].title, QStringLiteral("错误"));
-    QCOMPARE(m_messages[2].text, QStringLiteral("生成图片数据失败"));
+    QCOMPARE(m_messages[2].title, QStringLiteral("告警"));
+    QCOMPARE(m_messages[2].text, QStringLiteral("请先打开串口"));
     QVERIFY(m_dev->staysSilent(100));
 }
 
