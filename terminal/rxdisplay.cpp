@@ -109,13 +109,33 @@ void RxDisplay::clear()
     resetView();
 }
 
-std::deque<RxSegment> RxDisplay::takePending(bool* pbReset)
+std::deque<RxSegment> RxDisplay::takePending(bool* pbReset, int nMaxChars)
 {
     *pbReset = m_bResetView;
     m_bResetView = false;
-    m_nPendingChars = 0;
     std::deque<RxSegment> out;
-    out.swap(m_pending);
+    if (m_nPendingChars <= nMaxChars) {
+        m_nPendingChars = 0;
+        out.swap(m_pending);
+        return out;
+    }
+    int nTaken = 0;
+    while (!m_pending.empty() && nTaken < nMaxChars) {
+        RxSegment& front = m_pending.front();
+        const int nRoom = nMaxChars - nTaken;
+        if (front.strText.size() <= nRoom) {
+            nTaken += front.strText.size();
+            out.push_back(std::move(front));
+            m_pending.pop_front();
+        } else {
+            // The rest continues the same paragraph.
+            out.push_back(RxSegment{front.bNewBlock, front.strText.left(nRoom)});
+            front.bNewBlock = false;
+            front.strText.remove(0, nRoom);
+            nTaken += nRoom;
+        }
+    }
+    m_nPendingChars -= nTaken;
     return out;
 }
 

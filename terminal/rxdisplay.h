@@ -4,6 +4,7 @@
 #include <QString>
 #include <QtGlobal>
 
+#include <climits>
 #include <deque>
 #include <functional>
 
@@ -31,9 +32,11 @@ struct RxSegment
 class RxDisplay
 {
 public:
-    static constexpr int kStoreCapBytes = 1 << 20;
+    // The view lays out roughly a million characters a second, so it keeps
+    // about a second's worth; the store holds what the view can show in hex.
+    static constexpr int kViewChars = 1 << 20;
+    static constexpr int kStoreCapBytes = kViewChars / 4;
     static constexpr int kParagraphChars = 3072;  // a multiple of 3: hex pairs stay whole
-    static constexpr int kViewChars = 4 << 20;
     static constexpr int kMinSubPkgTime = 20;
 
     using Clock = std::function<qint64()>;      // monotonic milliseconds
@@ -66,9 +69,9 @@ public:
     // Empties store and view.
     void clear();
 
-    // Hands out the text waiting for the view; *pbReset tells the caller to
-    // empty the view first.
-    std::deque<RxSegment> takePending(bool* pbReset);
+    // Hands out up to nMaxChars of the text waiting for the view; *pbReset
+    // tells the caller to empty the view first.
+    std::deque<RxSegment> takePending(bool* pbReset, int nMaxChars = INT_MAX);
     bool hasPending() const { return m_bResetView || !m_pending.empty(); }
 
     const QByteArray& store() const { return m_rxStore; }

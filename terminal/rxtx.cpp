@@ -19,7 +19,8 @@ namespace {
 
 constexpr int kRxMaxBlocks = 500000;
 constexpr int kTxMaxBlocks = 100000;
-constexpr int kFlushMs = 30;
+// Text inserted per flush: bounds the time one flush spends in text layout.
+constexpr int kFlushChars = 64 * 1024;
 
 const char* const kWarnTitle = "告警";
 
@@ -76,7 +77,6 @@ RxTx::RxTx(QWidget* parent)
     m_ui->editSubPkgTime->setVisible(m_ui->chkTimestamp->isChecked());
 
     m_flushTimer.setSingleShot(true);
-    m_flushTimer.setInterval(kFlushMs);
     connect(&m_flushTimer, &QTimer::timeout, this, &RxTx::flushRx);
 
     m_messageBox = [this](const QString& strTitle, const QString& strText) {
@@ -345,14 +345,14 @@ void RxTx::warn(const QString& strTitle, const QString& strText)
 void RxTx::scheduleFlush()
 {
     if (!m_flushTimer.isActive())
-        m_flushTimer.start();
+        m_flushTimer.start(m_nFlushMs);
 }
 
 void RxTx::flushRx()
 {
     m_flushTimer.stop();
     bool bReset = false;
-    const std::deque<RxSegment> segments = m_rxDisplay.takePending(&bReset);
+    const std::deque<RxSegment> segments = m_rxDisplay.takePending(&bReset, kFlushChars);
     QTextEdit* view = m_ui->textEditRx;
     if (bReset) {
         view->clear();
@@ -372,6 +372,8 @@ void RxTx::flushRx()
     }
     cursor.endEditBlock();
     trimRxView();
+    if (m_rxDisplay.hasPending())
+        m_flushTimer.start(0);
 
     // Follow the newest data unless the operator is working in the view.
     if (!view->hasFocus()) {

@@ -34,7 +34,7 @@ public:
 
     void setMessageBox(MessageBox messageBox) { m_messageBox = std::move(messageBox); }
     // Interval at which received text is inserted into the view in one batch.
-    void setRxFlushInterval(int nMs) { m_flushTimer.setInterval(nMs); }
+    void setRxFlushInterval(int nMs) { m_nFlushMs = nMs; }
     // Receive display logic, for tests and tools that drive it directly.
     RxDisplay& rxDisplay() { return m_rxDisplay; }
 
@@ -71,5 +71,6 @@ private:
     QRegExp m_nonHexReg{QStringLiteral("[^A-Fa-f0-9 ]"), Qt::CaseSensitive};
     RxDisplay m_rxDisplay;  // holds m_nRxMode, m_nSubPkgTime, m_rxTimer and m_rxStore
     QTimer m_flushTimer;
+    int m_nFlushMs = 30;  // batch interval of the receive view
     MessageBox m_messageBox;
 };

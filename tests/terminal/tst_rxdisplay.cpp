@@ -49,6 +49,7 @@ private slots:
     void storeKeepsTheMostRecentDataWithinItsCap();
     void longRunsAreSplitIntoBoundedParagraphsWithIdenticalText();
     void pendingTextBeyondTheViewCapIsDropped();
+    void pendingTextIsHandedOutInBoundedBatches();
 
 private:
     qint64 m_nNow = 0;
@@ -239,6 +240,35 @@ void TestRxDisplay::pendingTextBeyondTheViewCapIsDropped()
     QVERIFY(nChars <= RxDisplay::kViewChars + RxDisplay::kViewChars / 4);
     QVERIFY(nChars >= RxDisplay::kViewChars / 2);
     QVERIFY(segments.back().strText.endsWith(hexDisplayText(chunk)));
+}
+
+void TestRxDisplay::pendingTextIsHandedOutInBoundedBatches()
+{
+    RxDisplay& d = m_display;
+    d.setTimestamps(true);
+    RxDisplay whole;
+    whole.setClock([this] { return m_nNow; }, [] { return QStringLiteral("[T]"); });
+    whole.setTimestamps(true);
+    for (int i = 0; i < 300; ++i) {
+        m_nNow += i % 3 == 0 ? 50 : 1;
+        const QByteArray chunk = noZeroBytes(1 + i * 7 % 700, i);
+        d.addChunk(chunk, i % 5 == 0 ? 1 : 0);
+        whole.addChunk(chunk, i % 5 == 0 ? 1 : 0);
+    }
+    QString batched;
+    while (d.hasPending()) {
+        bool bReset = false;
+        const std::deque<RxSegment> segments = d.takePending(&bReset, 1000);
+        int nChars = 0;
+        for (const RxSegment& segment : segments) {
+            nChars += segment.strText.size();
+            if (segment.bNewBlock)
+                batched += QLatin1Char('\n');
+            batched += segment.strText;
+        }
+        QVERIFY(nChars <= 1000);
+    }
+    QCOMPARE(batched, render(whole));
 }
 
 QTEST_APPLESS_MAIN(TestRxDisplay)

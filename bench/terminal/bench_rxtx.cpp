@@ -1,0 +1,210 @@
+// Floods the terminal page with random bytes from the device end of a pty,
+// through the real serial worker in its own thread, and reports:
+//   - how long after the stream stops the view shows the last bytes,
+//   - the GUI event loop's latency (a 10 ms timer probe), p99 and max,
+//   - the peak resident memory.
+// Usage: bench_rxtx [--seconds S] [--rate BYTES_PER_S] [--total BYTES] [--timestamps 0|1]
+// Runs offscreen unless QT_QPA_PLATFORM says otherwise.
+
+#include "portparam.h"
+#include "ptypair.h"
+#include "rxtx.h"
+#include "workerserial.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <QTextBlock>
+#include <QTextDocument>
+#include <QTextEdit>
+#include <QThread>
+#include <QTimer>
+
+#include <algorithm>
+#include <atomic>
+#include <cstdio>
+#include <random>
+#include <vector>
+
+namespace {
+
+qint64 residentKiB()
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray& line : status.readAll().split('\n')) {
+        if (line.startsWith("VmRSS:"))
+            return line.mid(6).trimmed().split(' ').value(0).toLongLong();
+    }
+    return -1;
+}
+
+struct Options
+{
+    double dSeconds = 60;
+    qint64 nRate = 1000000;
+    qint64 nTotal = 0;  // 0: rate x seconds
+    bool bTimestamps = false;
+};
+
+Options parse(const QStringList& args)
+{
+    Options opt;
+    for (int i = 1; i + 1 < args.size(); i += 2) {
+        const QString key = args.at(i);
+        const QString value = args.at(i + 1);
+        if (key == QLatin1String("--seconds"))
+            opt.dSeconds = value.toDouble();
+        else if (key == QLatin1String("--rate"))
+            opt.nRate = value.toLongLong();
+        else if (key == QLatin1String("--total"))
+            opt.nTotal = value.toLongLong();
+        else if (key == QLatin1String("--timestamps"))
+            opt.bTimestamps = value.toInt() != 0;
+    }
+    if (opt.nTotal <= 0)
+        opt.nTotal = qint64(opt.dSeconds * double(opt.nRate));
+    return opt;
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    qputenv("QT_LOGGING_RULES", "default.debug=false");
+    QApplication app(argc, argv);
+    const Options opt = parse(app.arguments());
+    registerPortParam();
+
+    PtyPair pty;
+    if (!pty.isValid()) {
+        std::fprintf(stderr, "no pty\n");
+        return 1;
+    }
+
+    QTemporaryDir dir;
+    RxTx page(nullptr);
+    {
+        QSettings settings(dir.filePath(QStringLiteral("telvane.ini")), QSettings::IniFormat);
+        settings.setValue(QStringLiteral("RxTx/RxTimeStamp"), opt.bTimestamps);
+        page.loadSettings(&settings);
+    }
+    page.resize(1000, 700);
+    page.show();
+    QTextDocument* doc = page.findChild<QTextEdit*>(QStringLiteral("textEditRx"))->document();
+
+    QThread workerThread;
+    auto* worker = new WorkerSerial;
+    worker->moveToThread(&workerThread);
+    QObject::connect(worker, &WorkerSerial::dataArise, &page, &RxTx::showRx);
+    qint64 nChunks = 0;
+    QObject::connect(worker, &WorkerSerial::dataArise, &page, [&nChunks](QByteArray, int) { ++nChunks; });
+    QObject::connect(&workerThread, &QThread::finished, worker, &QObject::deleteLater);
+    workerThread.start();
+    PortParam param;
+    param.baudRate = 115200;
+    param.dataBits = 8;
+    param.stopBits = 1;
+    QMetaObject::invokeMethod(worker, "openPort", Qt::QueuedConnection,
+                              Q_ARG(QVariant, QVariant::fromValue(param)), Q_ARG(QString, pty.portPath()));
+    QThread::msleep(200);
+    app.processEvents();
+
+    // Device end: paced writes of random bytes in 10 ms slices.
+    std::atomic<bool> bWriterDone {false};
+    QByteArray lastBytes;
+    QElapsedTimer clock;
+    qint64 nStopMs = 0;
+    QThread* writer = QThread::create([&] {
+        std::mt19937 rng(12345);
+        const qint64 nSlice = std::max<qint64>(1, opt.nRate / 100);
+        qint64 nSent = 0;
+        QElapsedTimer pace;
+        pace.start();
+        QByteArray slice;
+        while (nSent < opt.nTotal) {
+            const qint64 nDue = qint64(double(pace.nsecsElapsed()) * 1e-9 * double(opt.nRate));
+            if (nSent >= nDue) {
+                QThread::msleep(2);
+                continue;
+            }
+            const int n = int(std::min({nSlice, opt.nTotal - nSent, nDue - nSent}));
+            slice.resize(n);
+            for (int i = 0; i < n; ++i)
+                slice[i] = char(rng());
+            if (!pty.write(slice))
+                break;
+            nSent += n;
+            lastBytes = (lastBytes + slice).right(64);
+        }
+        nStopMs = clock.elapsed();
+        bWriterDone = true;
+    });
+
+    // GUI latency probe and memory sampling.
+    std::vector<qint64> lateness;
+    QElapsedTimer probeClock;
+    qint64 nPeakKiB = 0;
+    QTimer probe;
+    probe.setTimerType(Qt::PreciseTimer);
+    probe.setInterval(10);
+    qint64 nLastProbe = 0;
+    QObject::connect(&probe, &QTimer::timeout, [&] {
+        const qint64 nNow = probeClock.elapsed();
+        lateness.push_back(std::max<qint64>(0, nNow - nLastProbe - 10));
+        nLastProbe = nNow;
+        if (lateness.size() % 20 == 0)
+            nPeakKiB = std::max(nPeakKiB, residentKiB());
+    });
+
+    qint64 nDoneMs = -1;
+    QTimer done;
+    done.setInterval(5);
+    QObject::connect(&done, &QTimer::timeout, [&] {
+        if (!bWriterDone || page.rxDisplay().hasPending())
+            return;
+        const QByteArray tail = lastBytes.right(8);
+        const QString shown = doc->lastBlock().text();
+        if (!page.rxDisplay().store().endsWith(tail.toHex())
+            || !shown.endsWith(QString::fromLatin1(tail.right(4).toHex(' ').toUpper())))
+            return;
+        nDoneMs = clock.elapsed();
+        app.quit();
+    });
+
+    clock.start();
+    probeClock.start();
+    probe.start();
+    done.start();
+    writer->start();
+    QTimer::singleShot(int(opt.nTotal / std::max<qint64>(1, opt.nRate)) * 1000 + 60000, &app, [&] { app.quit(); });
+    app.exec();
+    writer->wait();
+    delete writer;
+    nPeakKiB = std::max(nPeakKiB, residentKiB());
+
+    std::sort(lateness.begin(), lateness.end());
+    const auto pct = [&](double p) {
+        return lateness.empty() ? qint64(-1) : lateness[std::min(lateness.size() - 1, size_t(p * double(lateness.size())))];
+    };
+    std::printf("mode=hex timestamps=%d bytes=%lld rate=%lld B/s written_in=%.1f s\n", int(opt.bTimestamps),
+                static_cast<long long>(opt.nTotal), static_cast<long long>(opt.nRate), double(nStopMs) / 1000.0);
+    std::printf("view caught up after stop: %s ms\n",
+                nDoneMs < 0 ? "never (timed out)" : QByteArray::number(nDoneMs - nStopMs).constData());
+    std::printf("GUI timer probe lateness: p50=%lld ms p99=%lld ms max=%lld ms (%zu samples)\n",
+                static_cast<long long>(pct(0.5)), static_cast<long long>(pct(0.99)),
+                static_cast<long long>(lateness.empty() ? -1 : lateness.back()), lateness.size());
+    std::printf("chunks delivered: %lld\n", static_cast<long long>(nChunks));
+    std::printf("peak resident memory: %.1f MB; view %d chars in %d paragraphs; store %d bytes\n",
+                double(nPeakKiB) / 1024.0, doc->characterCount(), doc->blockCount(),
+                page.rxDisplay().store().size());
+
+    workerThread.quit();
+    workerThread.wait();
+    return nDoneMs < 0 ? 2 : 0;
+}
