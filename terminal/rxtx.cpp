@@ -20,7 +20,7 @@ namespace {
 constexpr int kRxMaxBlocks = 500000;
 constexpr int kTxMaxBlocks = 100000;
 // Text inserted per flush: bounds the time one flush spends in text layout.
-constexpr int kFlushChars = 64 * 1024;
+constexpr int kFlushChars = 32 * 1024;
 
 const char* const kWarnTitle = "告警";
 
