@@ -11,6 +11,7 @@
 #include <QPushButton>
 #include <QTabBar>
 #include <QTableWidget>
+#include <QTimer>
 #include <QVBoxLayout>
 
 namespace {
@@ -50,6 +51,7 @@ TabWidgetCfgDtu::TabWidgetCfgDtu(QWidget* parent)
     : QTabWidget(parent), m_headers{QStringLiteral("参数名"), QStringLiteral("参数值")}
 {
     tabBar()->hide();
+    connect(this, &QTabWidget::currentChanged, this, [this](int nPage) { table(nPage); });
 }
 
 int TabWidgetCfgDtu::loadCmdFile(const QString& strPath)
@@ -66,55 +68,75 @@ int TabWidgetCfgDtu::parseCmdJson(const QByteArray& byteJson)
 {
     CmdFileDef def = parseCmdDefinitions(byteJson);
     // Page numbers of the result count from this widget's first new page.
-    const int nFirstPage = m_tables.size();
+    const int nFirstPage = m_pageDefs.size();
     for (auto it = def.responses.begin(); it != def.responses.end(); ++it) {
         it->page += nFirstPage;
         m_responses.insert(it.key(), it.value());
     }
-    for (const CmdPageDef& page : qAsConst(def.pages))
-        buildPage(page);
+    for (const CmdPageDef& page : qAsConst(def.pages)) {
+        if (page.bComplete)
+            m_cmds.append(page.cmd);
+        m_pageDefs.append(page);
+        m_tables.append(nullptr);
+        addPage(page.strPageName, page.bShow);
+    }
+    if (!def.pages.isEmpty())
+        QTimer::singleShot(0, this, &TabWidgetCfgDtu::buildPendingTables);
     return def.nResult;
 }
 
-void TabWidgetCfgDtu::buildPage(const CmdPageDef& page)
-{
-    QTableWidget* table = addPage(page.strPageName, page.bShow);
-    m_tables.append(table);
-    table->setRowCount(page.nParamElements + 1);
-    const QList<DtuParam> params = fillParamRows(page.cmd.m_param, table);
-    if (!page.bComplete)
-        return;  // the page of the command that ended the load stays empty
-
-    table->setRowCount(params.size() + 2);
-    m_cmds.append(page.cmd);
-    addButtons(table, page.cmd);
-    table->setAlternatingRowColors(true);
-    table->resizeColumnToContents(0);
-    table->setColumnWidth(0, qMax(kMinNameColumnWidth, table->columnWidth(0)));
-}
-
-QTableWidget* TabWidgetCfgDtu::addPage(const QString& strName, bool bShow)
+QWidget* TabWidgetCfgDtu::addPage(const QString& strName, bool bShow)
 {
     auto* page = new QWidget(this);
     page->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
     auto* layout = new QVBoxLayout(page);
     layout->setSpacing(0);
     layout->setContentsMargins(0, 0, 0, 0);
-    auto* table = new QTableWidget(page);
-    table->setObjectName(strName);
-    layout->addWidget(table);
     const int nPage = addTab(page, strName);
-
     if (bShow) {
         m_listedPages.append(nPage);
         emit addTabName(strName);
     }
+    return page;
+}
+
+QTableWidget* TabWidgetCfgDtu::buildTable(int nPage)
+{
+    const CmdPageDef& def = m_pageDefs.at(nPage);
+    QWidget* page = widget(nPage);
+    auto* table = new QTableWidget(page);
+    table->setObjectName(def.strPageName);
+    page->layout()->addWidget(table);
+    m_tables[nPage] = table;
 
     table->setColumnCount(2);
     table->setHorizontalHeaderLabels(m_headers);
     table->horizontalHeader()->setSectionResizeMode(0, QHeaderView::Interactive);
     table->horizontalHeader()->setStretchLastSection(true);
+    table->setRowCount(def.nParamElements + 1);
+    const QList<DtuParam> params = fillParamRows(def.cmd.m_param, table);
+    if (!def.bComplete)
+        return table;  // the page of the command that ended the load stays empty
+
+    table->setRowCount(params.size() + 2);
+    addButtons(table, def.cmd);
+    table->setAlternatingRowColors(true);
+    table->resizeColumnToContents(0);
+    table->setColumnWidth(0, qMax(kMinNameColumnWidth, table->columnWidth(0)));
     return table;
+}
+
+void TabWidgetCfgDtu::buildPendingTables()
+{
+    constexpr int kBatch = 16;  // keeps each event-loop turn short
+    for (int nBuilt = 0; m_nUnbuiltFrom < m_tables.size() && nBuilt < kBatch; ++m_nUnbuiltFrom) {
+        if (m_tables.at(m_nUnbuiltFrom) == nullptr) {
+            buildTable(m_nUnbuiltFrom);
+            ++nBuilt;
+        }
+    }
+    if (m_nUnbuiltFrom < m_tables.size())
+        QTimer::singleShot(0, this, &TabWidgetCfgDtu::buildPendingTables);
 }
 
 QList<DtuParam> TabWidgetCfgDtu::fillParamRows(const QList<DtuParam>& params, QTableWidget* table)
@@ -151,9 +173,12 @@ void TabWidgetCfgDtu::addButtons(QTableWidget* table, const DtuCmd& cmd)
     connect(codeGroup, &QButtonGroup::idClicked, this, [this](int nId) { createRequestData(nId, false); });
 }
 
-QTableWidget* TabWidgetCfgDtu::table(int nPage) const
+QTableWidget* TabWidgetCfgDtu::table(int nPage)
 {
-    return nPage >= 0 && nPage < m_tables.size() ? m_tables.at(nPage) : nullptr;
+    if (nPage < 0 || nPage >= m_tables.size())
+        return nullptr;
+    QTableWidget* pageTable = m_tables.at(nPage);
+    return pageTable ? pageTable : buildTable(nPage);
 }
 
 int TabWidgetCfgDtu::pageOfListRow(int nRow) const
@@ -174,7 +199,7 @@ void TabWidgetCfgDtu::createRequestData(int nParamType, bool bSend)
     if (nPage < 0 || nPage >= m_cmds.size())
         return;
     const DtuCmd& cmd = m_cmds.at(nPage);
-    QTableWidget* pageTable = m_tables.at(nPage);
+    QTableWidget* pageTable = table(nPage);
     QStringList values;
     values.reserve(cmd.m_param.size());
     for (int nRow = 0; nRow < cmd.m_param.size(); ++nRow) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "cmdfile.h"
 #include "dtucmd.h"
 
 #include <QByteArray>
@@ -10,7 +11,6 @@
 #include <QVector>
 
 class QTableWidget;
-struct CmdPageDef;
 
 // One page per command of the command definition file, tab bar hidden (the
 // command list of CfgDtu selects pages). Each page is a table: a row per
@@ -30,7 +30,9 @@ public:
     int parseCmdJson(const QByteArray& byteJson);
 
     const QList<DtuCmd>& commands() const { return m_cmds; }
-    QTableWidget* table(int nPage) const;
+    // The table of page nPage, built now if it was not yet; nullptr when
+    // there is no such page.
+    QTableWidget* table(int nPage);
     // Page shown by row nRow of the command list; -1 when there is none.
     // Commands that are not listed leave no row, so rows and pages may differ.
     int pageOfListRow(int nRow) const;
@@ -51,13 +53,19 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
-    QTableWidget* addPage(const QString& strName, bool bShow);
+    QWidget* addPage(const QString& strName, bool bShow);
+    QTableWidget* buildTable(int nPage);
     QList<DtuParam> fillParamRows(const QList<DtuParam>& params, QTableWidget* table);
     void addButtons(QTableWidget* table, const DtuCmd& cmd);
-    void buildPage(const CmdPageDef& page);
+    void buildPendingTables();
 
+    // Tables are built when their page is first shown or needed, and the
+    // rest in idle time: building hundreds of tables at once would stall
+    // start-up.
     QList<DtuCmd> m_cmds;               // record i belongs to page i
-    QList<QTableWidget*> m_tables;      // table i belongs to page i
+    QVector<CmdPageDef> m_pageDefs;     // what page i shows
+    QList<QTableWidget*> m_tables;      // table i belongs to page i; nullptr until built
+    int m_nUnbuiltFrom = 0;             // first page that may still lack its table
     QMap<int, DtuResponseEntry> m_responses;
     QVector<int> m_listedPages;         // command list row -> page
     const QStringList m_headers;

@@ -23,6 +23,7 @@ class TstCmdPages : public QObject
 private slots:
     void pagesShowRowsButtonsAndTooltips();
     void unlistedCommandHasPageButNoName();
+    void everyPageGetsItsTableSoonAfterLoading();
     void commandWithoutParametersEndsLoadKeepingItsPage();
     void queryWithoutRequestIndicesSendsThreeByteBody();
     void typedValuesMakeTheRequestPayload();
@@ -167,6 +168,25 @@ void TstCmdPages::unlistedCommandHasPageButNoName()
     QCOMPARE(names.size(), 2);
     QCOMPARE(names.at(0).at(0).toString(), QStringLiteral("A"));
     QCOMPARE(names.at(1).at(0).toString(), QStringLiteral("C"));
+}
+
+void TstCmdPages::everyPageGetsItsTableSoonAfterLoading()
+{
+    TabWidgetCfgDtu tabs;
+    QList<QByteArray> cmds;
+    for (int i = 0; i < 40; ++i)
+        cmds << command(qPrintable(QStringLiteral("C%1").arg(i)), uint8Param("p"));
+    QCOMPARE(tabs.parseCmdJson(cmdFile(cmds)), 0);
+    QCOMPARE(tabs.count(), 40);
+    // The page on show has its table at once; the others follow in idle time.
+    QVERIFY(tabs.widget(0)->findChild<QTableWidget*>());
+    QTRY_VERIFY_WITH_TIMEOUT(tabs.widget(39)->findChild<QTableWidget*>(), 10000);
+    for (int i = 0; i < tabs.count(); ++i) {
+        const auto tables = tabs.widget(i)->findChildren<QTableWidget*>();
+        QCOMPARE(tables.size(), 1);
+        QCOMPARE(tables.at(0), tabs.table(i));
+        QCOMPARE(tables.at(0)->objectName(), QStringLiteral("C%1").arg(i));
+    }
 }
 
 void TstCmdPages::commandWithoutParametersEndsLoadKeepingItsPage()
