@@ -1,0 +1,66 @@
+#include "bitmap.h"
+
+#include <cstring>
+#include <new>
+#include <utility>
+
+namespace img {
+
+CBitmap::~CBitmap() = default;
+
+CBitmap::CBitmap(const CBitmap& other)
+{
+    if (other.isNull() || !create(other.m_nWidth, other.m_nHeight, other.m_nBitsPerPixel))
+        return;
+    for (int32_t y = 0; y < m_nHeight; ++y)
+        std::memcpy(row(y), other.row(m_nHeight - 1 - y), m_nStride);
+}
+
+CBitmap::CBitmap(CBitmap&& other) noexcept { *this = std::move(other); }
+
+CBitmap& CBitmap::operator=(CBitmap&& other) noexcept
+{
+    if (this != &other) {
+        m_nWidth = std::exchange(other.m_nWidth, 0);
+        m_nHeight = std::exchange(other.m_nHeight, 0);
+        m_nBitsPerPixel = std::exchange(other.m_nBitsPerPixel, uint16_t(0));
+        m_nStride = std::exchange(other.m_nStride, size_t(0));
+        m_bits = std::move(other.m_bits);
+    }
+    return *this;
+}
+
+size_t CBitmap::strideFor(int32_t width, uint16_t bitsPerPixel)
+{
+    return ((size_t(width) * (bitsPerPixel / 8)) + 3) & ~size_t(3);
+}
+
+bool CBitmap::create(int32_t width, int32_t height, uint16_t bitsPerPixel)
+{
+    reset();
+    if (width <= 0 || height <= 0)
+        return false;
+    if (bitsPerPixel != 8 && bitsPerPixel != 24 && bitsPerPixel != 32)
+        return false;
+    if (uint64_t(width) * uint64_t(height) > kMaxPixels)
+        return false;
+    const size_t stride = strideFor(width, bitsPerPixel);
+    m_bits.reset(new (std::nothrow) uint8_t[stride * size_t(height)]());
+    if (!m_bits)
+        return false;
+    m_nWidth = width;
+    m_nHeight = height;
+    m_nBitsPerPixel = bitsPerPixel;
+    m_nStride = stride;
+    return true;
+}
+
+void CBitmap::reset()
+{
+    m_bits.reset();
+    m_nWidth = m_nHeight = 0;
+    m_nBitsPerPixel = 0;
+    m_nStride = 0;
+}
+
+} // namespace img

@@ -1,0 +1,235 @@
+// BMP: uncompressed 1, 4, 8 (palette), 16, 24 and 32 bits per pixel, BI_RGB and
+// BI_BITFIELDS, rows bottom-up or top-down. Every offset and size is checked against
+// the file before use.
+#include "imagefile.h"
+
+#include "streamformat.h"
+
+#include <cstring>
+
+namespace img {
+
+namespace {
+
+using pixrun::getU16;
+using pixrun::getU32;
+using pixrun::putU16;
+using pixrun::putU32;
+
+constexpr uint32_t kBiRgb = 0;
+constexpr uint32_t kBiBitfields = 3;
+constexpr uint32_t kBiAlphaBitfields = 6;
+constexpr size_t kFileHeader = 14;
+
+struct Channel {
+    uint32_t mask = 0;
+    unsigned shift = 0;
+    unsigned bits = 0;
+
+    explicit Channel(uint32_t m = 0) : mask(m)
+    {
+        if (!mask)
+            return;
+        while (!((mask >> shift) & 1u))
+            ++shift;
+        while (shift + bits < 32 && ((mask >> (shift + bits)) & 1u))
+            ++bits;
+    }
+    uint8_t value(uint32_t pixel, uint8_t absent) const
+    {
+        if (!bits)
+            return absent;
+        const uint32_t v = (pixel & mask) >> shift & ((bits >= 32) ? 0xFFFFFFFFu : ((1u << bits) - 1));
+        if (bits >= 8)
+            return uint8_t(v >> (bits - 8));
+        return uint8_t(v * 255u / ((1u << bits) - 1));
+    }
+};
+
+int32_t getI32(const uint8_t* p) { return int32_t(getU32(p)); }
+
+} // namespace
+
+bool readBmp(const uint8_t* data, size_t size, CBitmap& out, std::string& error)
+{
+    out.reset();
+    auto fail = [&error](const char* why) {
+        error = std::string("BMP: ") + why;
+        return false;
+    };
+    if (size < kFileHeader + 12 || data[0] != 'B' || data[1] != 'M')
+        return fail("truncated header");
+    const uint32_t pixelOffset = getU32(data + 10);
+    const uint32_t infoSize = getU32(data + 14);
+    const uint8_t* info = data + kFileHeader;
+    if (infoSize != 12 && infoSize != 40 && infoSize != 52 && infoSize != 56 && infoSize != 108
+        && infoSize != 124)
+        return fail("unsupported header size");
+    if (size - kFileHeader < infoSize)
+        return fail("truncated header");
+
+    int64_t width, height;
+    unsigned bpp;
+    uint32_t compression = kBiRgb;
+    uint32_t colorsUsed = 0;
+    size_t paletteEntrySize = 4;
+    if (infoSize == 12) {
+        width = getU16(info + 4);
+        height = int16_t(getU16(info + 6));
+        bpp = getU16(info + 10);
+        paletteEntrySize = 3;
+    } else {
+        width = getI32(info + 4);
+        height = getI32(info + 8);
+        bpp = getU16(info + 14);
+        compression = getU32(info + 16);
+        colorsUsed = getU32(info + 32);
+    }
+    const bool topDown = height < 0;
+    if (topDown)
+        height = -height;
+    if (width <= 0 || height <= 0)
+        return fail("empty image");
+    if (uint64_t(width) * uint64_t(height) > kMaxPixels)
+        return fail("image too large");
+    if (bpp != 1 && bpp != 4 && bpp != 8 && bpp != 16 && bpp != 24 && bpp != 32)
+        return fail("unsupported bit depth");
+    if (compression != kBiRgb && compression != kBiBitfields && compression != kBiAlphaBitfields)
+        return fail("compressed BMP is not supported");
+    if (compression != kBiRgb && bpp != 16 && bpp != 32)
+        return fail("bit fields need 16 or 32 bits per pixel");
+
+    // Channel masks: from the header (52+ bytes) or the 12/16 bytes after a 40-byte one.
+    uint32_t masks[4] = {0, 0, 0, 0};
+    size_t afterInfo = kFileHeader + infoSize;
+    if (compression != kBiRgb) {
+        const size_t count = compression == kBiAlphaBitfields ? 4 : 3;
+        if (infoSize == 40) {
+            if (size - afterInfo < count * 4)
+                return fail("truncated bit fields");
+            for (size_t i = 0; i < count; ++i)
+                masks[i] = getU32(data + afterInfo + i * 4);
+            afterInfo += count * 4;
+        } else {
+            for (size_t i = 0; i < 4 && 40 + i * 4 + 4 <= infoSize; ++i)
+                masks[i] = getU32(info + 40 + i * 4);
+        }
+    } else if (bpp == 16) {
+        masks[0] = 0x7C00;
+        masks[1] = 0x03E0;
+        masks[2] = 0x001F;
+    } else if (bpp == 32) {
+        masks[0] = 0x00FF0000;
+        masks[1] = 0x0000FF00;
+        masks[2] = 0x000000FF;
+        if (infoSize >= 56)
+            masks[3] = getU32(info + 52);
+    }
+
+    uint8_t palette[256][3] = {}; // B, G, R; indices past the palette read as black
+    bool greyPalette = true;
+    if (bpp <= 8) {
+        const size_t maxEntries = size_t(1) << bpp;
+        size_t entries = colorsUsed ? colorsUsed : maxEntries;
+        if (entries > maxEntries)
+            entries = maxEntries;
+        if (afterInfo > size || (size - afterInfo) / paletteEntrySize < entries)
+            return fail("truncated palette");
+        for (size_t i = 0; i < entries; ++i) {
+            const uint8_t* e = data + afterInfo + i * paletteEntrySize;
+            std::memcpy(palette[i], e, 3);
+            greyPalette = greyPalette && e[0] == e[1] && e[1] == e[2];
+        }
+        for (size_t i = entries; i < maxEntries; ++i)
+            std::memset(palette[i], 0, 3);
+    }
+
+    const uint64_t rowBytes = ((uint64_t(width) * bpp + 31) / 32) * 4;
+    if (pixelOffset > size || (size - pixelOffset) / rowBytes < uint64_t(height))
+        return fail("truncated pixel data");
+
+    const Channel red(masks[0]), green(masks[1]), blue(masks[2]), alpha(masks[3]);
+    const bool hasAlpha = alpha.bits > 0 && (bpp == 16 || bpp == 32);
+    const uint16_t depth = bpp <= 8 && greyPalette ? 8 : hasAlpha ? 32 : 24;
+    if (!out.create(int32_t(width), int32_t(height), depth))
+        return fail("out of memory");
+
+    const size_t outStep = depth / 8;
+    for (int64_t y = 0; y < height; ++y) {
+        const uint8_t* src = data + pixelOffset + size_t(rowBytes) * size_t(y);
+        uint8_t* dst = out.row(int32_t(topDown ? y : height - 1 - y));
+        for (int64_t x = 0; x < width; ++x, dst += outStep) {
+            if (bpp <= 8) {
+                const size_t bitPos = size_t(x) * bpp;
+                const unsigned index =
+                    (src[bitPos / 8] >> (8 - bpp - bitPos % 8)) & ((1u << bpp) - 1);
+                if (depth == 8)
+                    dst[0] = palette[index][0];
+                else
+                    std::memcpy(dst, palette[index], 3);
+            } else if (bpp == 24) {
+                std::memcpy(dst, src + x * 3, 3);
+            } else {
+                const uint32_t pixel = bpp == 16 ? getU16(src + x * 2) : getU32(src + x * 4);
+                dst[0] = blue.value(pixel, 0);
+                dst[1] = green.value(pixel, 0);
+                dst[2] = red.value(pixel, 0);
+                if (depth == 32)
+                    dst[3] = alpha.value(pixel, 0xFF);
+            }
+        }
+    }
+    return true;
+}
+
+bool writeBmp(const CBitmap& image, std::vector<uint8_t>& out, std::string& error)
+{
+    const unsigned bpp = image.bitsPerPixel();
+    if (bpp != 8 && bpp != 24 && bpp != 32) {
+        error = "BMP: unsupported bit depth";
+        return false;
+    }
+    // 8-bit: grey palette; 32-bit: a V4 header whose masks keep the alpha channel.
+    const size_t infoSize = bpp == 32 ? 108 : 40;
+    const size_t paletteSize = bpp == 8 ? 1024 : 0;
+    const size_t offset = kFileHeader + infoSize + paletteSize;
+    const size_t rowBytes = image.stride();
+    const uint64_t fileSize = offset + uint64_t(rowBytes) * uint64_t(image.height());
+    if (fileSize > 0xFFFFFFFFu) {
+        error = "BMP: image too large for the format";
+        return false;
+    }
+    out.assign(size_t(fileSize), 0);
+    uint8_t* p = out.data();
+    p[0] = 'B';
+    p[1] = 'M';
+    putU32(p + 2, uint32_t(fileSize));
+    putU32(p + 10, uint32_t(offset));
+    uint8_t* info = p + kFileHeader;
+    putU32(info, uint32_t(infoSize));
+    putU32(info + 4, uint32_t(image.width()));
+    putU32(info + 8, uint32_t(image.height()));
+    putU16(info + 12, 1);
+    putU16(info + 14, bpp);
+    putU32(info + 16, bpp == 32 ? kBiBitfields : kBiRgb);
+    putU32(info + 20, uint32_t(rowBytes * size_t(image.height())));
+    putU32(info + 24, 3780); // 96 dpi
+    putU32(info + 28, 3780);
+    if (bpp == 8) {
+        putU32(info + 32, 256);
+        for (int i = 0; i < 256; ++i)
+            std::memset(p + kFileHeader + infoSize + size_t(i) * 4, i, 3);
+    }
+    if (bpp == 32) {
+        putU32(info + 40, 0x00FF0000);
+        putU32(info + 44, 0x0000FF00);
+        putU32(info + 48, 0x000000FF);
+        putU32(info + 52, 0xFF000000);
+        putU32(info + 56, 0x73524742); // 'sRGB'
+    }
+    for (int32_t y = 0; y < image.height(); ++y)
+        std::memcpy(p + offset + size_t(y) * rowBytes, image.row(image.height() - 1 - y), rowBytes);
+    return true;
+}
+
+} // namespace img

@@ -1,0 +1,69 @@
+#pragma once
+// Image file input and output: one reader and writer per format, chosen by content
+// when reading and by name when writing.
+
+#include "bitmap.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace img {
+
+enum class FileFormat { Unknown, Bmp, Jpeg, JpegXr, Png, Tiff };
+
+// "BMP", "JPG", "JPEG", "WDP", "HDP", "JXR", "PNG", "TIF", "TIFF", in any case.
+FileFormat formatFromName(const std::string& name);
+// The text after the last '.' of the file name, as formatFromName.
+FileFormat formatFromPath(const std::string& path);
+// By the file's signature bytes.
+FileFormat sniffFormat(const uint8_t* data, size_t size);
+
+struct EncoderOptions {
+    int jpegQuality = 95;        // 1..100
+    float jpegXrQuality = 0.9f;  // 0..1, 1 lossless
+    bool tiffDeflate = true;
+};
+
+// Reads an image. The pixel format follows the source: grey stays 8-bit grey, a
+// palette of greys becomes 8-bit grey, a source with alpha becomes 32-bit BGRA,
+// anything else 24-bit BGR. Sizes above kMaxPixels are refused.
+class CDecoder {
+public:
+    bool load(const uint8_t* data, size_t size, CBitmap& out);
+    bool load(const std::string& path, CBitmap& out);
+    const std::string& error() const { return m_strError; }
+
+private:
+    std::string m_strError;
+};
+
+// Writes an image; 8-bit images are written as grey.
+class CEncoder {
+public:
+    explicit CEncoder(EncoderOptions options = {}) : m_options(options) {}
+    bool save(const CBitmap& image, FileFormat format, std::vector<uint8_t>& out);
+    // The destination is replaced only once the whole file has been written.
+    bool save(const CBitmap& image, FileFormat format, const std::string& path);
+    const std::string& error() const { return m_strError; }
+
+private:
+    EncoderOptions m_options;
+    std::string m_strError;
+};
+
+// Per-format codecs; readers get the whole file in memory. Each returns false and
+// sets `error` on failure, leaving `out` empty.
+bool readBmp(const uint8_t* data, size_t size, CBitmap& out, std::string& error);
+bool readPng(const uint8_t* data, size_t size, CBitmap& out, std::string& error);
+bool readJpeg(const uint8_t* data, size_t size, CBitmap& out, std::string& error);
+bool readTiff(const uint8_t* data, size_t size, CBitmap& out, std::string& error);
+bool readJpegXr(const uint8_t* data, size_t size, CBitmap& out, std::string& error);
+bool writeBmp(const CBitmap& image, std::vector<uint8_t>& out, std::string& error);
+bool writePng(const CBitmap& image, std::vector<uint8_t>& out, std::string& error);
+bool writeJpeg(const CBitmap& image, int quality, std::vector<uint8_t>& out, std::string& error);
+bool writeTiff(const CBitmap& image, bool deflate, std::vector<uint8_t>& out, std::string& error);
+bool writeJpegXr(const CBitmap& image, float quality, std::vector<uint8_t>& out,
+                 std::string& error);
+
+} // namespace img

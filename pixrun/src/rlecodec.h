@@ -1,0 +1,52 @@
+#pragma once
+// The pixrun stream: a 20-byte file header, one canonical code table, then per plane
+// a 16-byte header and its Huffman-coded run-length bit stream.
+
+#include "bitmap.h"
+
+#include <cstdint>
+#include <vector>
+
+namespace pixrun {
+
+// Appends a one-plane stream of an 8-bit grey image. False, nothing appended, for an
+// empty or non-8-bit image, or one wider or higher than 65535 pixels.
+bool encodeGrey(std::vector<uint8_t>& out, const img::CBitmap& src);
+// Appends a two-plane stream (black, then red) of a 24- or 32-bit image.
+bool encodeColour(std::vector<uint8_t>& out, const img::CBitmap& src);
+
+struct PlaneInfo {
+    uint16_t type = 0;
+    uint16_t width = 0;
+    uint16_t height = 0;
+    uint32_t bitLength = 0;      // as stored in the plane header
+    uint32_t bytesAvailable = 0; // of those, present in the stream
+    uint64_t literals = 0;
+    uint64_t runCodes = 0;
+    bool ended = false;          // reached its end symbol
+};
+
+struct StreamInfo {
+    uint16_t dataOffset = 0;
+    uint16_t width = 0;
+    uint16_t height = 0;
+    uint8_t planeCount = 0;
+    uint32_t rawSize = 0;
+    uint32_t totalSize = 0;
+    int codeCount = 0;
+    int maxCodeLength = 0;
+    std::vector<PlaneInfo> planes;
+};
+
+struct DecodeLimits {
+    uint64_t maxPixels = img::kMaxPixels;
+};
+
+// Replaces dst with the decoded image: 8-bit grey for one plane (set bit white),
+// 24-bit otherwise. False for a missing or foreign header, an unreadable or invalid
+// code table, a zero or over-limit image size, or a plane count other than 1 or 2;
+// a damaged bit stream leaves the pixels it could not reach at their initial value.
+bool decodeStream(const uint8_t* data, size_t size, img::CBitmap& dst,
+                  StreamInfo* info = nullptr, const DecodeLimits& limits = {});
+
+} // namespace pixrun

@@ -1,0 +1,239 @@
+// The library's C interface, through the shared library itself.
+#include "pixrun.h"
+
+#include "imagefile.h"
+#include "testimages.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <thread>
+
+namespace {
+
+struct Format {
+    const char* extension;
+    bool lossy;
+};
+
+const Format kFormats[] = {{"bmp", false}, {"png", false}, {"tif", false}, {"tiff", false},
+                           {"jpg", true},  {"JPEG", true}, {"jxr", true},  {"wdp", true},
+                           {"HDP", true}};
+
+std::vector<uint8_t> fileOf(const img::CBitmap& image, const std::string& extension)
+{
+    std::vector<uint8_t> out;
+    EXPECT_TRUE(img::CEncoder().save(image, img::formatFromName(extension), out));
+    return out;
+}
+
+img::CBitmap imageOf(const std::vector<uint8_t>& data)
+{
+    img::CBitmap image;
+    EXPECT_TRUE(img::CDecoder().load(data.data(), data.size(), image));
+    return image;
+}
+
+std::vector<uint8_t> takeBuffer(unsigned char* buffer, int size)
+{
+    std::vector<uint8_t> out(buffer, buffer + size);
+    EXPECT_TRUE(FreeBuffer(buffer));
+    return out;
+}
+
+std::vector<uint8_t> encodeFromData(const std::vector<uint8_t>& file)
+{
+    unsigned char* buffer = nullptr;
+    int size = 0;
+    EXPECT_TRUE(RleEncodeFromData(file.data(), int(file.size()), &buffer, &size));
+    return buffer ? takeBuffer(buffer, size) : std::vector<uint8_t>{};
+}
+
+std::vector<uint8_t> decodeToData(const char* format, const std::vector<uint8_t>& stream)
+{
+    unsigned char* buffer = nullptr;
+    int size = 0;
+    EXPECT_TRUE(RleDecodeToData(format, stream.data(), unsigned(stream.size()), &buffer, &size))
+        << format;
+    return buffer ? takeBuffer(buffer, size) : std::vector<uint8_t>{};
+}
+
+img::CBitmap photo()
+{
+    return pixtest::colourImage(64, 48, 24, [](int32_t x, int32_t y) { return (x / 16 + y / 16) % 3; },
+                                true);
+}
+
+img::CBitmap page()
+{
+    return pixtest::greyImage(64, 48, [](int32_t x, int32_t y) { return (x / 8 + y / 8) % 2; });
+}
+
+class Exports : public ::testing::Test {
+protected:
+    std::string m_dir = pixtest::tempDir();
+    std::string path(const std::string& name) const { return m_dir + "/" + name; }
+};
+
+} // namespace
+
+TEST_F(Exports, everyFormatRoundTripsFromDiskAndFromMemory)
+{
+    for (const Format& f : kFormats) {
+        const img::CBitmap sources[2] = {photo(), page()};
+        for (const img::CBitmap& sourceImage : sources) {
+            const img::CBitmap* source = &sourceImage;
+            const std::vector<uint8_t> file = fileOf(*source, f.extension);
+            const std::string in = path(std::string("in.") + f.extension);
+            const std::string stream = path("image.rle");
+            const std::string out = path(std::string("out.") + f.extension);
+            ASSERT_TRUE(img::CEncoder().save(*source, img::formatFromName(f.extension), in));
+            ASSERT_TRUE(RleEncode(in.c_str(), stream.c_str())) << f.extension;
+            ASSERT_TRUE(RleDecode(stream.c_str(), out.c_str())) << f.extension;
+            const img::CBitmap fromDisk = imageOf(pixtest::readFile(out));
+
+            const std::vector<uint8_t> memoryStream = encodeFromData(file);
+            EXPECT_EQ(memoryStream, pixtest::readFile(stream)) << f.extension;
+            const img::CBitmap fromMemory = imageOf(decodeToData(f.extension, memoryStream));
+
+            const bool grey = source->bitsPerPixel() == 8;
+            EXPECT_EQ(memoryStream.at(10), grey ? 1 : 2) << f.extension;
+            for (const img::CBitmap* back : {&fromDisk, &fromMemory}) {
+                EXPECT_EQ(back->bitsPerPixel(), grey ? 8 : 24) << f.extension;
+                if (grey) {
+                    EXPECT_EQ(pixtest::greyClasses(*back), pixtest::greyClasses(*source)) << f.extension;
+                } else {
+                    EXPECT_EQ(pixtest::nearestClasses(*back), pixtest::nearestClasses(*source)) << f.extension;
+                }
+            }
+        }
+    }
+}
+
+TEST_F(Exports, twoFlipsRestoreTheRowOrderOfAFourRowImage)
+{
+    const img::CBitmap image = pixtest::greyImage(8, 4, [](int32_t x, int32_t y) { return x == y; });
+    const std::string in = path("rows.png"), stream = path("rows.rle"), out = path("rows2.png");
+    ASSERT_TRUE(img::CEncoder().save(image, img::FileFormat::Png, in));
+    ASSERT_TRUE(RleEncode(in.c_str(), stream.c_str()));
+    ASSERT_TRUE(RleDecode(stream.c_str(), out.c_str()));
+    EXPECT_EQ(pixtest::greyClasses(imageOf(pixtest::readFile(out))), pixtest::greyClasses(image));
+    // Inside the stream the rows run bottom-up: the first packed byte is the last row.
+    const std::vector<uint8_t> rle = pixtest::readFile(stream);
+    ASSERT_GT(rle.size(), 20u);
+}
+
+TEST_F(Exports, lowerCaseJpegExtensionWritesQuality95Jpeg)
+{
+    const std::string in = path("p.png"), stream = path("p.rle"), out = path("p.jpeg");
+    ASSERT_TRUE(img::CEncoder().save(page(), img::FileFormat::Png, in));
+    ASSERT_TRUE(RleEncode(in.c_str(), stream.c_str()));
+    ASSERT_TRUE(RleDecode(stream.c_str(), out.c_str()));
+    const std::vector<uint8_t> jpeg = pixtest::readFile(out);
+    ASSERT_GT(jpeg.size(), 4u);
+    EXPECT_EQ(jpeg[0], 0xFF);
+    EXPECT_EQ(jpeg[1], 0xD8);
+    // Same bytes as the library's quality-95 JPEG writer gives for the decoded image.
+    const img::CBitmap decoded = imageOf(decodeToData("BMP", pixtest::readFile(stream)));
+    EXPECT_EQ(jpeg, fileOf(decoded, "jpg"));
+}
+
+TEST_F(Exports, formatNamesOfDecodeToDataIgnoreCaseAndUnknownNamesFail)
+{
+    const std::vector<uint8_t> stream = encodeFromData(fileOf(page(), "png"));
+    const std::vector<uint8_t> jpeg = decodeToData("jpeg", stream);
+    ASSERT_GT(jpeg.size(), 2u);
+    EXPECT_EQ(jpeg[0], 0xFF);
+    EXPECT_EQ(decodeToData("Tiff", stream), decodeToData("TIF", stream));
+
+    unsigned char* buffer = reinterpret_cast<unsigned char*>(&buffer);
+    int size = -7;
+    EXPECT_FALSE(RleDecodeToData("gif", stream.data(), unsigned(stream.size()), &buffer, &size));
+    EXPECT_FALSE(RleDecodeToData("", stream.data(), unsigned(stream.size()), &buffer, &size));
+    EXPECT_EQ(buffer, reinterpret_cast<unsigned char*>(&buffer)); // untouched
+    EXPECT_EQ(size, -7);
+}
+
+TEST_F(Exports, unwritableDestinationsFailAndWriteNothing)
+{
+    const std::string in = path("w.bmp"), stream = path("w.rle");
+    ASSERT_TRUE(img::CEncoder().save(photo(), img::FileFormat::Bmp, in));
+    const std::string missing = path("missing/folder/out.rle");
+    EXPECT_FALSE(RleEncode(in.c_str(), missing.c_str()));
+    EXPECT_FALSE(pixtest::fileExists(missing));
+    EXPECT_FALSE(RleEncode(in.c_str(), m_dir.c_str())); // a directory
+
+    ASSERT_TRUE(RleEncode(in.c_str(), stream.c_str()));
+    EXPECT_FALSE(RleDecode(stream.c_str(), path("missing/out.png").c_str()));
+    EXPECT_FALSE(RleDecode(stream.c_str(), path("out.gif").c_str()));
+    EXPECT_FALSE(pixtest::fileExists(path("out.gif")));
+    EXPECT_FALSE(RleDecode(stream.c_str(), path("noextension").c_str()));
+
+    // A failed write leaves an existing destination as it was.
+    const std::string kept = path("kept.png");
+    ASSERT_TRUE(RleDecode(stream.c_str(), kept.c_str()));
+    const std::vector<uint8_t> before = pixtest::readFile(kept);
+    EXPECT_FALSE(RleDecode(path("no-such.rle").c_str(), kept.c_str()));
+    EXPECT_EQ(pixtest::readFile(kept), before);
+}
+
+TEST_F(Exports, unreadableInputsFail)
+{
+    const std::string junk = path("junk.png");
+    FILE* f = std::fopen(junk.c_str(), "wb");
+    ASSERT_TRUE(f);
+    std::fputs("not an image", f);
+    std::fclose(f);
+    EXPECT_FALSE(RleEncode(junk.c_str(), path("x.rle").c_str()));
+    EXPECT_FALSE(RleEncode(path("none.png").c_str(), path("x.rle").c_str()));
+    EXPECT_FALSE(RleDecode(junk.c_str(), path("x.png").c_str()));
+    EXPECT_FALSE(RleEncode(nullptr, path("x.rle").c_str()));
+    EXPECT_FALSE(pixtest::fileExists(path("x.rle")));
+
+    unsigned char* buffer = nullptr;
+    int size = 0;
+    const unsigned char bytes[4] = {1, 2, 3, 4};
+    EXPECT_FALSE(RleEncodeFromData(bytes, 4, &buffer, &size));
+    EXPECT_FALSE(RleEncodeFromData(bytes, -1, &buffer, &size));
+    EXPECT_FALSE(RleEncodeFromData(nullptr, 4, &buffer, &size));
+    EXPECT_FALSE(RleDecodeToData("PNG", bytes, 4, &buffer, &size));
+    EXPECT_FALSE(RleDecodeToData("PNG", bytes, 4, nullptr, &size));
+    EXPECT_EQ(buffer, nullptr);
+}
+
+TEST_F(Exports, freeBufferIgnoresNull)
+{
+    EXPECT_TRUE(FreeBuffer(nullptr));
+}
+
+TEST_F(Exports, concurrentCallsGiveTheSameResultsAsOneThread)
+{
+    const std::vector<uint8_t> files[3] = {fileOf(photo(), "png"), fileOf(page(), "bmp"),
+                                           fileOf(photo(), "tif")};
+    const char* formats[3] = {"jxr", "jpg", "png"};
+    std::vector<uint8_t> expected[3];
+    for (int i = 0; i < 3; ++i)
+        expected[i] = decodeToData(formats[i], encodeFromData(files[i]));
+
+    std::vector<std::thread> threads;
+    std::vector<int> mismatches(6, 0);
+    for (int t = 0; t < 6; ++t) {
+        threads.emplace_back([&, t] {
+            for (int round = 0; round < 15; ++round) {
+                const int i = (t + round) % 3;
+                unsigned char *stream = nullptr, *file = nullptr;
+                int streamSize = 0, fileSize = 0;
+                bool ok = RleEncodeFromData(files[i].data(), int(files[i].size()), &stream, &streamSize)
+                    && RleDecodeToData(formats[i], stream, unsigned(streamSize), &file, &fileSize);
+                ok = ok && std::vector<uint8_t>(file, file + fileSize) == expected[i];
+                FreeBuffer(stream);
+                FreeBuffer(file);
+                mismatches[size_t(t)] += ok ? 0 : 1;
+            }
+        });
+    }
+    for (std::thread& t : threads)
+        t.join();
+    EXPECT_EQ(mismatches, std::vector<int>(6, 0));
+}

@@ -1,0 +1,228 @@
+// Image file readers and writers: pixel formats chosen per source, and BMP parsing of
+// hostile headers.
+#include "imagefile.h"
+#include "streamformat.h"
+#include "testimages.h"
+
+#include <gtest/gtest.h>
+
+#include <png.h>
+
+#include <cstring>
+
+using namespace img;
+
+namespace {
+
+std::vector<uint8_t> save(const CBitmap& image, FileFormat format)
+{
+    std::vector<uint8_t> out;
+    CEncoder encoder;
+    EXPECT_TRUE(encoder.save(image, format, out)) << encoder.error();
+    return out;
+}
+
+CBitmap load(const std::vector<uint8_t>& data)
+{
+    CBitmap image;
+    CDecoder decoder;
+    EXPECT_TRUE(decoder.load(data.data(), data.size(), image)) << decoder.error();
+    return image;
+}
+
+// Paletted PNG written by libpng from a colour map (RGB entries).
+std::vector<uint8_t> palettePng(const std::vector<uint8_t>& rgbMap, bool withAlpha)
+{
+    png_image png;
+    std::memset(&png, 0, sizeof png);
+    png.version = PNG_IMAGE_VERSION;
+    png.width = 4;
+    png.height = 2;
+    png.format = withAlpha ? PNG_FORMAT_RGBA_COLORMAP : PNG_FORMAT_RGB_COLORMAP;
+    png.colormap_entries = png_uint_32(rgbMap.size() / (withAlpha ? 4 : 3));
+    const uint8_t indices[8] = {0, 1, 0, 1, 1, 0, 1, 0};
+    png_alloc_size_t size = 0;
+    png_image_write_to_memory(&png, nullptr, &size, 0, indices, 4, rgbMap.data());
+    std::vector<uint8_t> out(size);
+    EXPECT_TRUE(png_image_write_to_memory(&png, out.data(), &size, 0, indices, 4, rgbMap.data()));
+    out.resize(size);
+    return out;
+}
+
+struct FormatCase {
+    FileFormat format;
+    const char* name;
+    bool lossy;
+};
+
+void PrintTo(const FormatCase& c, std::ostream* os) { *os << c.name; }
+
+class EveryFormat : public ::testing::TestWithParam<FormatCase> {};
+
+} // namespace
+
+TEST_P(EveryFormat, greyAndColourImagesKeepDepthAndPixels)
+{
+    const FormatCase& c = GetParam();
+    const CBitmap grey = pixtest::greyImage(48, 32, [](int32_t x, int32_t y) { return (x / 8 + y / 8) % 2; });
+    const CBitmap back = load(save(grey, c.format));
+    EXPECT_EQ(back.bitsPerPixel(), 8);
+    EXPECT_EQ(pixtest::greyClasses(back), pixtest::greyClasses(grey));
+
+    const CBitmap colour = pixtest::colourImage(48, 32, 24, [](int32_t x, int32_t y) {
+        return (x / 16 + y / 16) % 3;
+    });
+    const CBitmap colourBack = load(save(colour, c.format));
+    EXPECT_EQ(colourBack.bitsPerPixel(), 24);
+    EXPECT_EQ(pixtest::nearestClasses(colourBack), pixtest::nearestClasses(colour));
+    if (!c.lossy) {
+        EXPECT_EQ(std::memcmp(colourBack.bits(), colour.bits(), colour.stride() * 32), 0);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Formats, EveryFormat,
+                         ::testing::Values(FormatCase{FileFormat::Bmp, "bmp", false},
+                                           FormatCase{FileFormat::Png, "png", false},
+                                           FormatCase{FileFormat::Tiff, "tiff", false},
+                                           FormatCase{FileFormat::Jpeg, "jpeg", true},
+                                           FormatCase{FileFormat::JpegXr, "jxr", true}),
+                         [](const auto& param) { return std::string(param.param.name); });
+
+TEST(ImageFiles, alphaGivesBgraWhereTheFormatKeepsIt)
+{
+    const CBitmap image = pixtest::colourImage(8, 8, 32, [](int32_t x, int32_t) { return x % 3; });
+    for (FileFormat format : {FileFormat::Bmp, FileFormat::Png, FileFormat::Tiff}) {
+        const CBitmap back = load(save(image, format));
+        EXPECT_EQ(back.bitsPerPixel(), 32);
+        EXPECT_EQ(std::memcmp(back.bits(), image.bits(), image.stride() * 8), 0);
+    }
+}
+
+TEST(ImageFiles, palettesOfGreysGiveGreyAndOtherPalettesColour)
+{
+    EXPECT_EQ(load(palettePng({0, 0, 0, 200, 200, 200}, false)).bitsPerPixel(), 8);
+    EXPECT_EQ(load(palettePng({255, 0, 0, 255, 255, 255}, false)).bitsPerPixel(), 24);
+    EXPECT_EQ(load(palettePng({0, 0, 0, 255, 9, 9, 9, 128}, true)).bitsPerPixel(), 32);
+}
+
+TEST(ImageFiles, formatNamesIgnoreCase)
+{
+    EXPECT_EQ(formatFromName("jpeg"), FileFormat::Jpeg);
+    EXPECT_EQ(formatFromName("Tif"), FileFormat::Tiff);
+    EXPECT_EQ(formatFromName("WDP"), FileFormat::JpegXr);
+    EXPECT_EQ(formatFromName("gif"), FileFormat::Unknown);
+    EXPECT_EQ(formatFromPath("/a.b/photo.PNG"), FileFormat::Png);
+    EXPECT_EQ(formatFromPath("/a.png/photo"), FileFormat::Unknown);
+}
+
+TEST(ImageFiles, jpegIsWrittenWithQuality95)
+{
+    const CBitmap grey = pixtest::noiseImage(16, 16, 1);
+    const std::vector<uint8_t> jpeg = save(grey, FileFormat::Jpeg);
+    // The first quantisation table: quality 95 scales the standard one to 10%.
+    const uint8_t dqt[2] = {0xFF, 0xDB};
+    auto at = std::search(jpeg.begin(), jpeg.end(), dqt, dqt + 2);
+    ASSERT_NE(at, jpeg.end());
+    const size_t offset = size_t(at - jpeg.begin()) + 5;
+    ASSERT_LE(offset + 64, jpeg.size());
+    EXPECT_EQ(*std::max_element(jpeg.begin() + long(offset), jpeg.begin() + long(offset) + 64), 12); // 121 * 10%, rounded
+}
+
+TEST(BmpReader, eightBitBmpIsWrittenWithTheGreyPalette)
+{
+    const CBitmap grey = pixtest::greyImage(5, 3, [](int32_t x, int32_t) { return x == 2; });
+    const std::vector<uint8_t> bmp = save(grey, FileFormat::Bmp);
+    ASSERT_EQ(bmp.size(), 14 + 40 + 1024 + 8 * 3);
+    EXPECT_EQ(pixrun::getU32(bmp.data() + 10), 1078u);
+    for (int i : {0, 1, 127, 255})
+        EXPECT_EQ(pixrun::getU32(bmp.data() + 54 + i * 4), uint32_t(i * 0x010101)) << i;
+}
+
+TEST(BmpReader, hostileHeadersAreRefusedWithoutReadingPastTheFile)
+{
+    const CBitmap image = pixtest::colourImage(7, 5, 24, [](int32_t x, int32_t) { return x % 3; });
+    const std::vector<uint8_t> good = save(image, FileFormat::Bmp);
+    auto refused = [](std::vector<uint8_t> bytes, const char* why) {
+        CBitmap out;
+        std::string error;
+        EXPECT_FALSE(readBmp(bytes.data(), bytes.size(), out, error)) << why;
+        EXPECT_FALSE(error.empty()) << why;
+        EXPECT_TRUE(out.isNull()) << why;
+    };
+    auto patched = [&](size_t at, uint32_t value, int bytes = 4) {
+        std::vector<uint8_t> b = good;
+        for (int i = 0; i < bytes; ++i)
+            b[at + size_t(i)] = uint8_t(value >> (8 * i));
+        return b;
+    };
+    refused(std::vector<uint8_t>(good.begin(), good.begin() + 30), "truncated header");
+    refused(std::vector<uint8_t>(good.begin(), good.end() - 1), "truncated pixels");
+    refused(patched(10, 0xFFFFFFF0u), "pixel offset past the end");
+    refused(patched(14, 41), "unknown header size");
+    refused(patched(18, 0x7FFFFFFF), "absurd width");
+    refused(patched(22, 0x80000000u), "most negative height");
+    refused(patched(18, 0), "zero width");
+    refused(patched(18, 100000), "width beyond the data");
+    refused(patched(28, 7, 2), "bit depth 7");
+    refused(patched(30, 1), "RLE compression");
+    refused(patched(30, 3), "bit fields on 24 bits");
+}
+
+TEST(BmpReader, palettesAndBitFieldsAreDecoded)
+{
+    // 2 x 2, 1 bit per pixel, palette black/white, top-down.
+    std::vector<uint8_t> bmp(14 + 40 + 8 + 8, 0);
+    bmp[0] = 'B';
+    bmp[1] = 'M';
+    pixrun::putU32(&bmp[10], 62);
+    pixrun::putU32(&bmp[14], 40);
+    pixrun::putU32(&bmp[18], 2);
+    pixrun::putU32(&bmp[22], uint32_t(-2));
+    pixrun::putU16(&bmp[26], 1);
+    pixrun::putU16(&bmp[28], 1);
+    std::memset(&bmp[58], 0xFF, 3);
+    bmp[62] = 0b10000000; // row 0: white, black
+    bmp[66] = 0b01000000; // row 1: black, white
+    CBitmap out;
+    std::string error;
+    ASSERT_TRUE(readBmp(bmp.data(), bmp.size(), out, error)) << error;
+    EXPECT_EQ(out.bitsPerPixel(), 8);
+    EXPECT_EQ(pixtest::greyClasses(out), (std::vector<int>{1, 0, 0, 1}));
+
+    // 16-bit 5-6-5 bit fields, one red pixel.
+    std::vector<uint8_t> b16(14 + 40 + 12 + 4, 0);
+    b16[0] = 'B';
+    b16[1] = 'M';
+    pixrun::putU32(&b16[10], 66);
+    pixrun::putU32(&b16[14], 40);
+    pixrun::putU32(&b16[18], 1);
+    pixrun::putU32(&b16[22], 1);
+    pixrun::putU16(&b16[26], 1);
+    pixrun::putU16(&b16[28], 16);
+    pixrun::putU32(&b16[30], 3);
+    pixrun::putU32(&b16[54], 0xF800);
+    pixrun::putU32(&b16[58], 0x07E0);
+    pixrun::putU32(&b16[62], 0x001F);
+    pixrun::putU16(&b16[66], 0xF800);
+    ASSERT_TRUE(readBmp(b16.data(), b16.size(), out, error)) << error;
+    EXPECT_EQ(out.bitsPerPixel(), 24);
+    EXPECT_EQ(out.row(0)[0], 0);
+    EXPECT_EQ(out.row(0)[2], 255);
+}
+
+TEST(ImageFiles, unknownOrDamagedDataIsRefusedWithAReason)
+{
+    const CBitmap grey = pixtest::noiseImage(32, 32, 2);
+    for (FileFormat format : {FileFormat::Png, FileFormat::Jpeg, FileFormat::Tiff, FileFormat::JpegXr}) {
+        std::vector<uint8_t> data = save(grey, format);
+        data.resize(data.size() / 3);
+        CBitmap out;
+        CDecoder decoder;
+        decoder.load(data.data(), data.size(), out); // may decode partially; must not crash
+    }
+    const uint8_t junk[] = "GIF89a....";
+    CBitmap out;
+    CDecoder decoder;
+    EXPECT_FALSE(decoder.load(junk, sizeof junk, out));
+    EXPECT_FALSE(decoder.error().empty());
+}
