@@ -1,6 +1,7 @@
 #include "framecutter.h"
 
 #include <QDebug>
+#include <QLoggingCategory>
 
 #include <algorithm>
 
@@ -32,25 +33,25 @@ bool FrameCutter::findFrame(int* pHead, int* pTail)
     const int nSize = m_buf.size();
     const uchar* data = reinterpret_cast<const uchar*>(m_buf.constData());
     const qint64 nLive = m_nBase + m_nStart;
+    const int nFirstTail = m_nStart + kMinTailIndex;
     quint8 nSum = m_nSum;
+    uchar nPrev = m_nScan > 0 ? data[m_nScan - 1] : 0;
+    // Branch-free apart from the hit: noise rich in 0xAA and 0xEE would
+    // otherwise mispredict on nearly every byte.
     for (int i = m_nScan; i < nSize; ++i) {
         const uchar b = data[i];
-        if (b == dtu::kTail && i - m_nStart >= kMinTailIndex) {
-            const quint8 nBefore = data[i - 1];
-            // nSum is prefix(i) here; prefix(i - 1) = nSum - nBefore.
-            const quint8 nWant = quint8(nSum - nBefore - nBefore);
-            const qint64 nHead = m_lastHead[nWant];
-            if (nHead >= nLive) {
-                m_nScan = i + 1;
-                m_nSum = quint8(nSum + b);
-                *pHead = int(nHead - m_nBase) - m_nStart;
-                *pTail = i - m_nStart;
-                return true;
-            }
-        } else if (b == dtu::kHead) {
-            m_lastHead[nSum] = m_nBase + i;
+        // nSum is prefix(i) here; prefix(i - 1) = nSum - nPrev.
+        const qint64 nHead = m_lastHead[quint8(nSum - nPrev - nPrev)];
+        if ((b == dtu::kTail) & (i >= nFirstTail) & (nHead >= nLive)) {
+            m_nScan = i + 1;
+            m_nSum = quint8(nSum + b);
+            *pHead = int(nHead - m_nBase) - m_nStart;
+            *pTail = i - m_nStart;
+            return true;
         }
+        m_lastHead[b == dtu::kHead ? nSum : kNoHeadSlot] = m_nBase + i;
         nSum = quint8(nSum + b);
+        nPrev = b;
     }
     m_nScan = nSize;
     m_nSum = nSum;
@@ -67,13 +68,17 @@ QByteArray FrameCutter::takeFrame(int nHead, int nTail)
 QList<QByteArray> FrameCutter::cutAll()
 {
     QList<QByteArray> frames;
+    const bool bLog = QLoggingCategory::defaultCategory()->isDebugEnabled();
     int nHead = 0;
     int nTail = 0;
     while (!isEmpty() && findFrame(&nHead, &nTail)) {
         frames.append(takeFrame(nHead, nTail));
-        // One line per frame: a line per candidate would cost more than the search.
-        const quint8 nSum = quint8(frames.last().at(nTail - nHead - 1));
-        qDebug("nSum %02X, nPosSum %02X", nSum, nSum);
+        // One line per frame at most: a line per candidate would cost more
+        // than the search, and even a filtered line costs its formatting.
+        if (bLog) {
+            const quint8 nSum = quint8(frames.last().at(nTail - nHead - 1));
+            qDebug("nSum %02X, nPosSum %02X", nSum, nSum);
+        }
     }
     bound();
     compact();

@@ -51,5 +51,8 @@ private:
     int m_nScan = 0;         // next byte of m_buf the search has not seen
     qint64 m_nBase = 0;      // stream offset of m_buf[0]
     quint8 m_nSum = 0;       // sum of every byte before m_nScan (since clear)
-    qint64 m_lastHead[256];  // stream offset of the last 0xAA per prefix residue, -1: none
+    // Stream offset of the last 0xAA per prefix residue, -1: none; the
+    // extra slot absorbs the writes for bytes that are not heads.
+    static constexpr int kNoHeadSlot = 256;
+    qint64 m_lastHead[kNoHeadSlot + 1];
 };
