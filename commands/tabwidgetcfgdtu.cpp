@@ -106,6 +106,7 @@ QTableWidget* TabWidgetCfgDtu::buildTable(int nPage)
     QWidget* page = widget(nPage);
     auto* table = new QTableWidget(page);
     table->setObjectName(def.strPageName);
+    table->setAccessibleName(def.strPageName);
     page->layout()->addWidget(table);
     m_tables[nPage] = table;
 
@@ -196,9 +197,9 @@ void TabWidgetCfgDtu::setCurrentListRow(int nRow)
 void TabWidgetCfgDtu::createRequestData(int nParamType, bool bSend)
 {
     const int nPage = currentIndex();
-    if (nPage < 0 || nPage >= m_cmds.size())
+    if (nPage < 0 || nPage >= m_pageDefs.size() || !m_pageDefs.at(nPage).bComplete)
         return;
-    const DtuCmd& cmd = m_cmds.at(nPage);
+    const DtuCmd& cmd = m_pageDefs.at(nPage).cmd;
     QTableWidget* pageTable = table(nPage);
     QStringList values;
     values.reserve(cmd.m_param.size());
