@@ -13,6 +13,9 @@ run(${CMAKE_COMMAND} --install ${BUILD_DIR} --prefix ${prefix})
 set(flags "")
 if(SANITIZE)
   set(flags "-fsanitize=address,undefined")
+  if(C_COMPILER MATCHES "clang")
+    string(APPEND flags " -fsanitize-link-c++-runtime -lstdc++") # the library is C++ inside
+  endif()
 endif()
 run(${CMAKE_COMMAND} -S ${CONSUMER_DIR} -B ${WORK_DIR}/cmake-build -DCMAKE_PREFIX_PATH=${prefix}
     -DCMAKE_C_COMPILER=${C_COMPILER} "-DCMAKE_C_FLAGS=${flags}")
