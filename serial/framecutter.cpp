@@ -32,7 +32,10 @@ bool FrameCutter::findFrame(int* pHead, int* pTail)
 {
     const int nSize = m_buf.size();
     const uchar* data = reinterpret_cast<const uchar*>(m_buf.constData());
-    const qint64 nLive = m_nBase + m_nStart;
+    // Locals, so the stores into the table cannot force reloads of members.
+    qint64* lastHead = m_lastHead;
+    const qint64 nBase = m_nBase;
+    const qint64 nLive = nBase + m_nStart;
     const int nFirstTail = m_nStart + kMinTailIndex;
     quint8 nSum = m_nSum;
     uchar nPrev = m_nScan > 0 ? data[m_nScan - 1] : 0;
@@ -41,15 +44,16 @@ bool FrameCutter::findFrame(int* pHead, int* pTail)
     for (int i = m_nScan; i < nSize; ++i) {
         const uchar b = data[i];
         // nSum is prefix(i) here; prefix(i - 1) = nSum - nPrev.
-        const qint64 nHead = m_lastHead[quint8(nSum - nPrev - nPrev)];
-        if ((b == dtu::kTail) & (i >= nFirstTail) & (nHead >= nLive)) {
+        const bool bTail = (b == dtu::kTail) & (i >= nFirstTail);
+        const qint64 nHead = bTail ? lastHead[quint8(nSum - nPrev - nPrev)] : qint64(-1);
+        if (nHead >= nLive) {
             m_nScan = i + 1;
             m_nSum = quint8(nSum + b);
-            *pHead = int(nHead - m_nBase) - m_nStart;
+            *pHead = int(nHead - nBase) - m_nStart;
             *pTail = i - m_nStart;
             return true;
         }
-        m_lastHead[b == dtu::kHead ? nSum : kNoHeadSlot] = m_nBase + i;
+        lastHead[b == dtu::kHead ? nSum : kNoHeadSlot] = nBase + i;
         nSum = quint8(nSum + b);
         nPrev = b;
     }

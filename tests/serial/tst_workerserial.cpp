@@ -304,6 +304,14 @@ void TestWorkerSerial::lostDeviceClosesPortAndLeavesCpuIdle()
 
     h.sendData("x");
     QTRY_COMPARE_WITH_TIMEOUT(h.rec.nNotOpened, 1, kWaitMs);
+
+    // The worker is usable again once another device is chosen.
+    PtyPair other;
+    QVERIFY(other.isValid());
+    QVERIFY(openOn(h, other));
+    const QByteArray frame = encodeFrame(0, 0x64, {});
+    QVERIFY(other.write(frame));
+    QTRY_COMPARE_WITH_TIMEOUT(h.rec.frames.size(), 1, kWaitMs);
 }
 
 void TestWorkerSerial::destructorClosesThePort()
