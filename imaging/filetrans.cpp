@@ -179,17 +179,8 @@ void FileTrans::sendFile()
     opt.nImgType = m_nImgType;
     opt.strFilePath = m_strFilePath;
     opt.nFileSize = m_nFileSize;
-    if (buildPayload(m_payload, m_image, opt) != 0) {
-        m_hooks.critical(this, QStringLiteral("生成图片数据失败"));
+    if (!preparePayload(this, m_hooks, m_payload, m_image, opt))
         return;
-    }
-    // Packet count and index are one byte each on the wire.
-    if (packetCount(m_payload.size()) > kMaxPackets) {
-        m_hooks.critical(this, QStringLiteral("图片数据过大: %L1 字节, 超过 %2 包, 无法发送")
-                                   .arg(m_payload.size())
-                                   .arg(kMaxPackets));
-        return;
-    }
     appendLog(QStringLiteral("准备发送文件大小: %L1 字节").arg(m_payload.size()), kLogPlain, true);
 
     ui->pbSend->setText(QStringLiteral("发送停止"));

@@ -1,5 +1,8 @@
 #include "pagesupport.h"
 
+#include "packetcursor.h"
+#include "payload.h"
+
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QProgressBar>
@@ -71,6 +74,22 @@ int readTargetId(QLineEdit* edit, QWidget* parent, const PageHooks& hooks, uint3
     nFreq = 0;
     nAwakenId = 0;
     return 0;
+}
+
+bool preparePayload(QWidget* parent, const PageHooks& hooks, QByteArray& payload, const QImage& image,
+                    const PayloadOptions& opt)
+{
+    if (buildPayload(payload, image, opt) != 0) {
+        hooks.critical(parent, QStringLiteral("生成图片数据失败"));
+        return false;
+    }
+    if (packetCount(payload.size()) > kMaxPackets) {
+        hooks.critical(parent, QStringLiteral("图片数据过大: %L1 字节, 超过 %2 包, 无法发送")
+                                   .arg(payload.size())
+                                   .arg(kMaxPackets));
+        return false;
+    }
+    return true;
 }
 
 QImage scaledForDisplay(const QImage& image)

@@ -6,6 +6,7 @@
 
 #include <functional>
 
+struct PayloadOptions;
 class QLineEdit;
 class QProgressBar;
 class QTextEdit;
@@ -49,6 +50,11 @@ bool checkNotEmpty(QLineEdit* edit, const QString& name, QWidget* parent, const 
 // Returns -1 after complaining about an empty field.
 int readTargetId(QLineEdit* edit, QWidget* parent, const PageHooks& hooks, uint32_t& nAddr, uint16_t& nFreq,
                  uint16_t& nAwakenId);
+
+// Builds the payload; false after telling the operator why it cannot be
+// sent (not buildable, or more packets than one byte can number).
+bool preparePayload(QWidget* parent, const PageHooks& hooks, QByteArray& payload, const QImage& image,
+                    const PayloadOptions& opt);
 
 // Fit into the display's 240 x 416, keeping the aspect ratio.
 QImage scaledForDisplay(const QImage& image);

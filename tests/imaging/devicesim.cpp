@@ -1,9 +1,50 @@
 #include "devicesim.h"
 
+#include "dtuframe.h"
 #include "portparam.h"
+
+#include <QBuffer>
+#include <QFile>
+#include <QImage>
 
 #include <QTest>
 #include <QtEndian>
+
+QByteArray u32le(quint32 v)
+{
+    QByteArray b(4, '\0');
+    qToLittleEndian(v, b.data());
+    return b;
+}
+
+QByteArray ackFrame(quint32 addr, int count, int index, int status)
+{
+    const char p[3] = { char(count), char(index), char(status) };
+    return encodeFrame(addr, dtu::kCtlPacket, QByteArray(p, 3));
+}
+
+QByteArray awakenAnswerFrame(quint32 device, int result)
+{
+    return encodeFrame(0, dtu::kCtlAwaken, u32le(device) + QByteArray(1, char(result)));
+}
+
+void writeImageFile(const QString& path, int nSize)
+{
+    QImage img(24, 16, QImage::Format_RGB32);
+    img.fill(Qt::darkCyan);
+    QByteArray png;
+    {
+        QBuffer buf(&png);
+        buf.open(QIODevice::WriteOnly);
+        img.save(&buf, "PNG");
+    }
+    QByteArray tail(qMax(0, nSize - png.size()), '\0');
+    for (int i = 0; i < tail.size(); ++i)
+        tail[i] = char(i * 31 + 7);
+    QFile f(path);
+    f.open(QIODevice::WriteOnly | QIODevice::Truncate);
+    f.write(png + tail);
+}
 
 DeviceSim::DeviceSim()
 {
@@ -19,7 +60,11 @@ DeviceSim::DeviceSim()
     p.stopBits = 1;
     QMetaObject::invokeMethod(m_worker, "openPort", Q_ARG(QVariant, QVariant::fromValue(p)),
                               Q_ARG(QString, m_pty.portPath()));
-    QTRY_VERIFY_WITH_TIMEOUT(m_worker->isOpen(), 5000);
+    int nState = 0;
+    connect(m_worker, &WorkerSerial::openState, this, [&nState](int n) { nState = n; });
+    QTRY_VERIFY_WITH_TIMEOUT(nState != 0, 5000);
+    disconnect(m_worker, &WorkerSerial::openState, this, nullptr);
+    QVERIFY2(m_worker->isOpen(), qPrintable(QStringLiteral("open %1: %2").arg(m_pty.portPath()).arg(nState)));
 }
 
 DeviceSim::~DeviceSim()

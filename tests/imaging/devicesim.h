@@ -5,7 +5,15 @@
 
 #include <QByteArray>
 #include <QObject>
+#include <QString>
 #include <QThread>
+
+// Answers a device sends.
+QByteArray u32le(quint32 v);
+QByteArray ackFrame(quint32 addr, int count, int index, int status);
+QByteArray awakenAnswerFrame(quint32 device, int result);
+// A PNG of exactly nSize bytes (the loader ignores what follows IEND).
+void writeImageFile(const QString& path, int nSize);
 
 // The DTU and the displays behind it, played over a real pseudo-terminal
 // against the program's own serial worker running in its own thread, wired

@@ -30,43 +30,6 @@ struct Message
     QString text;
 };
 
-QByteArray u32le(quint32 v)
-{
-    QByteArray b(4, '\0');
-    qToLittleEndian(v, b.data());
-    return b;
-}
-
-QByteArray ack(quint32 addr, int count, int index, int status)
-{
-    const char p[3] = { char(count), char(index), char(status) };
-    return encodeFrame(addr, dtu::kCtlPacket, QByteArray(p, 3));
-}
-
-QByteArray awakenAnswer(quint32 device, int result)
-{
-    return encodeFrame(0, dtu::kCtlAwaken, u32le(device) + QByteArray(1, char(result)));
-}
-
-// A PNG of exactly nSize bytes: the loader ignores what follows IEND.
-void writeImageFile(const QString& path, int nSize)
-{
-    QImage img(24, 16, QImage::Format_RGB32);
-    img.fill(Qt::darkCyan);
-    QByteArray png;
-    {
-        QBuffer buf(&png);
-        buf.open(QIODevice::WriteOnly);
-        img.save(&buf, "PNG");
-    }
-    QByteArray tail(qMax(0, nSize - png.size()), '\0');
-    for (int i = 0; i < tail.size(); ++i)
-        tail[i] = char(i * 31 + 7);
-    QFile f(path);
-    f.open(QIODevice::WriteOnly | QIODevice::Truncate);
-    f.write(png + tail);
-}
-
 }  // namespace
 
 class TestFileTrans : public QObject
@@ -188,7 +151,7 @@ void TestFileTrans::runPackets(quint32 device, quint32 target, int nFirst)
     const int count = (m_page->payload().size() + 1023) / 1024;
     for (int i = nFirst; i < count; ++i) {
         QCOMPARE(m_dev->nextFrame().toHex(), expectedPacket(i == 0 ? 0 : device, target, i).toHex());
-        QVERIFY(m_dev->answer(ack(device, count, i, 0)));
+        QVERIFY(m_dev->answer(ackFrame(device, count, i, 0)));
     }
 }
 
@@ -244,12 +207,12 @@ void TestFileTrans::broadcastTransferSendsAtOnceWithoutWakeUp()
 
     const QByteArray first = m_dev->nextFrame();
     QCOMPARE(first.toHex(), expectedPacket(0, 0, 0).toHex());
-    QVERIFY(m_dev->answer(ack(0, exactlyOnePacket ? 1 : 2, 0, 0)));
+    QVERIFY(m_dev->answer(ackFrame(0, exactlyOnePacket ? 1 : 2, 0, 0)));
     if (!exactlyOnePacket) {
         const QByteArray second = m_dev->nextFrame();
         QCOMPARE(second.toHex(), expectedPacket(0, 0, 1).toHex());
         QCOMPARE(second.size(), 11 + 10 + 1);
-        QVERIFY(m_dev->answer(ack(0, 2, 1, 0)));
+        QVERIFY(m_dev->answer(ackFrame(0, 2, 1, 0)));
     }
     QVERIFY(!m_page->isSending());
     QCOMPARE(m_page->findChild<QProgressBar*>("progress")->value(), 100);
@@ -270,7 +233,7 @@ void TestFileTrans::wakeUpThenPacketsFollowTheAnsweringDevice()
     QTRY_VERIFY_WITH_TIMEOUT(log().contains(QStringLiteral("等待唤醒. .")), 5000);
     QVERIFY(m_dev->staysSilent(50));
 
-    QVERIFY(m_dev->answer(awakenAnswer(1674097996, 0)));
+    QVERIFY(m_dev->answer(awakenAnswerFrame(1674097996, 0)));
     QVERIFY(log().contains(QStringLiteral("\n唤醒地址: 1674097996, 成功 耗时: ")));
     QCOMPARE(m_page->findChild<QPushButton*>("pbSend")->text(), QStringLiteral("发送停止"));
     runPackets(1674097996, 1674097996, 0);
@@ -320,7 +283,7 @@ void TestFileTrans::imageArrivesByteExactInEveryMode()
         count = quint8(p[8]);
         QCOMPARE(int(quint8(p[9])), i);
         received.append(p.mid(10));
-        QVERIFY(m_dev->answer(ack(7, count, i, 0)));
+        QVERIFY(m_dev->answer(ackFrame(7, count, i, 0)));
     }
     QVERIFY(!m_page->isSending());
     QFile saved("data.bin");
@@ -346,19 +309,19 @@ void TestFileTrans::twoDevicesEachGetTheirOwnSequence()
     QVERIFY2(count >= 3, qPrintable(QString::number(m_page->payload().size())));
 
     QCOMPARE(m_dev->nextFrame().toHex(), expectedPacket(0, 0, 0).toHex());
-    QVERIFY(m_dev->answer(ack(5, count, 0, 0)));
-    QVERIFY(m_dev->answer(ack(6, count, 0, 0)));
+    QVERIFY(m_dev->answer(ackFrame(5, count, 0, 0)));
+    QVERIFY(m_dev->answer(ackFrame(6, count, 0, 0)));
     QCOMPARE(m_dev->nextFrame().toHex(), expectedPacket(5, 0, 1).toHex());
     QCOMPARE(m_dev->nextFrame().toHex(), expectedPacket(6, 0, 1).toHex());
     for (int i = 1; i < count; ++i) {
-        QVERIFY(m_dev->answer(ack(5, count, i, 0)));
+        QVERIFY(m_dev->answer(ackFrame(5, count, i, 0)));
         if (i + 1 < count)
             QCOMPARE(m_dev->nextFrame().toHex(), expectedPacket(5, 0, i + 1).toHex());
     }
     QVERIFY(!m_page->isSending());
     // Device 6 finishing later changes nothing.
     const QString done = log();
-    QVERIFY(m_dev->answer(ack(6, count, 1, 0)));
+    QVERIFY(m_dev->answer(ackFrame(6, count, 1, 0)));
     QCOMPARE(log(), done);
     QVERIFY(m_dev->staysSilent(100));
 }
@@ -368,10 +331,10 @@ void TestFileTrans::failedAcknowledgementEndsTransfer_data()
     QTest::addColumn<QByteArray>("answer");
     QTest::addColumn<QString>("line");
     QTest::addColumn<QString>("event");
-    QTest::newRow("status 200") << ack(9, 1, 0, 200) << "当前包:   1, 总包：1, 状态: 其他异常" << "文件发送异常 200";
-    QTest::newRow("status 2") << ack(9, 1, 0, 2) << "当前包:   1, 总包：1, 状态: 校验错误" << "文件发送异常 2";
-    QTest::newRow("count 0") << ack(9, 0, 0, 0) << "当前包:   1, 总包：0, 状态: 当前包数异常" << "文件发送异常 0";
-    QTest::newRow("index past count") << ack(9, 1, 1, 0) << "当前包:   2, 总包：1, 状态: 当前包数异常"
+    QTest::newRow("status 200") << ackFrame(9, 1, 0, 200) << "当前包:   1, 总包：1, 状态: 其他异常" << "文件发送异常 200";
+    QTest::newRow("status 2") << ackFrame(9, 1, 0, 2) << "当前包:   1, 总包：1, 状态: 校验错误" << "文件发送异常 2";
+    QTest::newRow("count 0") << ackFrame(9, 0, 0, 0) << "当前包:   1, 总包：0, 状态: 当前包数异常" << "文件发送异常 0";
+    QTest::newRow("index past count") << ackFrame(9, 1, 1, 0) << "当前包:   2, 总包：1, 状态: 当前包数异常"
                                       << "文件发送异常 0";
     // Two bytes only: no status line; offset 11 is then the checksum.
     const QByteArray shortAck = encodeFrame(9, dtu::kCtlPacket, QByteArray::fromHex("0100"));
@@ -415,7 +378,7 @@ void TestFileTrans::acknowledgementTimeoutEndsAndLateAnswerIsIgnored()
     QCOMPARE(colourOf(QStringLiteral("文件发送超时")), QColor(0xFF6E6E));
     QCOMPARE(m_logSpy->last().at(0).toString(), QStringLiteral("文件发送超时"));
     const QString before = log();
-    QVERIFY(m_dev->answer(ack(0, 2, 0, 0)));
+    QVERIFY(m_dev->answer(ackFrame(0, 2, 0, 0)));
     QVERIFY(m_dev->staysSilent(200));
     QCOMPARE(log(), before);
 }
@@ -431,7 +394,7 @@ void TestFileTrans::wakeUpTimeoutEndsAndLateAnswerIsIgnored()
     QCOMPARE(colourOf(QStringLiteral("唤醒超时")), QColor(0xFF6E6E));
     QCOMPARE(m_logSpy->last().at(0).toString(), QStringLiteral("唤醒超时"));
     const QString before = log();
-    QVERIFY(m_dev->answer(awakenAnswer(17, 0)));
+    QVERIFY(m_dev->answer(awakenAnswerFrame(17, 0)));
     QVERIFY(m_dev->staysSilent(200));
     QCOMPARE(log(), before);
 }
@@ -451,7 +414,7 @@ void TestFileTrans::failedWakeUpEndsWithoutPackets()
     setField("editDstAddr", "17");
     start();
     QVERIFY(!m_dev->nextFrame().isEmpty());
-    QVERIFY(m_dev->answer(awakenAnswer(0, 3)));
+    QVERIFY(m_dev->answer(awakenAnswerFrame(0, 3)));
     QVERIFY(!m_page->isSending());
     QVERIFY(log().contains(QStringLiteral("唤醒地址: 广播, 失败 耗时: ")));
     QCOMPARE(colourOf(QStringLiteral("失败")), QColor(0xFF6E6E));
@@ -469,7 +432,7 @@ void TestFileTrans::stopDuringTransferIgnoresLaterAnswers()
     QVERIFY(!m_page->isSending());
     QCOMPARE(m_page->findChild<QPushButton*>("pbSend")->text(), QStringLiteral("发送开始"));
     QCOMPARE(log(), before);
-    QVERIFY(m_dev->answer(ack(0, 2, 0, 0)));
+    QVERIFY(m_dev->answer(ackFrame(0, 2, 0, 0)));
     QVERIFY(m_dev->staysSilent(200));
     QCOMPARE(log(), before);
 }
@@ -485,8 +448,8 @@ void TestFileTrans::displayReportsAreLoggedWhileIdle()
     QCOMPARE(colourOf(QStringLiteral("#13")), QColor(0xFF6E6E));
     QCOMPARE(colourOf(QStringLiteral("#14")), QColor(0xFF6E6E));
     // Acknowledgements and wake-up answers mean nothing while idle.
-    QVERIFY(m_dev->answer(ack(0, 1, 0, 0)));
-    QVERIFY(m_dev->answer(awakenAnswer(1, 0)));
+    QVERIFY(m_dev->answer(ackFrame(0, 1, 0, 0)));
+    QVERIFY(m_dev->answer(awakenAnswerFrame(1, 0)));
     QVERIFY(m_dev->staysSilent(100));
     QCOMPARE(log().count('\n'), 3);
 }
@@ -498,9 +461,9 @@ void TestFileTrans::malformedFramesAreIgnored()
     start();
     QVERIFY(!m_dev->nextFrame().isEmpty());
     const QString before = log();
-    QByteArray badHead = ack(0, 2, 0, 0);
+    QByteArray badHead = ackFrame(0, 2, 0, 0);
     badHead[0] = char(0xAB);
-    QByteArray lengthTooLarge = ack(0, 2, 0, 0);
+    QByteArray lengthTooLarge = ackFrame(0, 2, 0, 0);
     lengthTooLarge[7] = char(0x20);
     m_page->transResponse(badHead);
     m_page->transResponse(lengthTooLarge);
@@ -510,7 +473,7 @@ void TestFileTrans::malformedFramesAreIgnored()
     m_page->transResponse(QByteArray::fromHex("AA01"));
     QVERIFY(m_page->isSending());
     QCOMPARE(log(), before);
-    QVERIFY(m_dev->answer(ack(0, 2, 0, 0)));
+    QVERIFY(m_dev->answer(ackFrame(0, 2, 0, 0)));
     QCOMPARE(m_dev->nextFrame().toHex(), expectedPacket(0, 0, 1).toHex());
 }
 
@@ -543,9 +506,9 @@ void TestFileTrans::newTransferForgetsDevicesOfTheLastOne()
     setField("editDstAddr", "0");
     start();
     QVERIFY(!m_dev->nextFrame().isEmpty());
-    QVERIFY(m_dev->answer(ack(5, 2, 0, 0)));
+    QVERIFY(m_dev->answer(ackFrame(5, 2, 0, 0)));
     QCOMPARE(m_dev->nextFrame().toHex(), expectedPacket(5, 0, 1).toHex());
-    QVERIFY(m_dev->answer(ack(5, 2, 1, 0)));
+    QVERIFY(m_dev->answer(ackFrame(5, 2, 1, 0)));
     QVERIFY(!m_page->isSending());
 
     // The next transfer, with a rebuilt payload, starts with the broadcast packet only.
