@@ -25,14 +25,6 @@ const char* const kCodeNames[] = { "正常", "端口号", "端口忙", "波特�
 constexpr int kCodeOpen = 8;
 constexpr int kCodeBusy = 2;
 
-QList<PortEntry> platformPorts()
-{
-    QList<PortEntry> entries;
-    for (const QSerialPortInfo& info : QSerialPortInfo::availablePorts())
-        entries.append(PortEntry { info.portName(), info.isBusy(), info });
-    return entries;
-}
-
 void showMessageBox(QMessageBox::Icon icon, const QString& strTitle, const QString& strText)
 {
     QMessageBox box(icon, strTitle, strText, QMessageBox::Ok);

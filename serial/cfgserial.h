@@ -3,12 +3,13 @@
 #include <QGroupBox>
 #include <QList>
 #include <QMessageBox>
-#include <QSerialPortInfo>
 #include <QString>
 #include <QStringList>
 #include <QVariant>
 
 #include <functional>
+
+#include "portentry.h"
 
 class CfgDetail;
 class QSettings;
@@ -16,15 +17,6 @@ class QSettings;
 namespace Ui {
 class CfgSerial;
 }
-
-// One entry of the port list. The platform cannot describe a path it does
-// not enumerate (its info is null), so the name and busy state are kept here.
-struct PortEntry
-{
-    QString strSystem;     // what the worker opens and the settings store
-    bool bBusy = false;
-    QSerialPortInfo info;  // null for paths given on the command line
-};
 
 // The serial settings panel: pick, name and configure the port, open and
 // close it through signals to the worker, and turn its result codes into

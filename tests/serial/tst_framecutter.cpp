@@ -41,8 +41,8 @@ class TestFrameCutter : public QObject
 {
     Q_OBJECT
 private slots:
-    void searchFindsTheSpecifiedFrame_data();
-    void searchFindsTheSpecifiedFrame();
+    void searchFindsTheExpectedFrame_data();
+    void searchFindsTheExpectedFrame();
     void everyCompleteFrameInOneChunkIsCut();
     void agreesWithPlainSearchOnRandomChunkedStreams();
     void bufferStaysBoundedUnderNoise();
@@ -50,7 +50,7 @@ private slots:
     void clearForgetsEarlierHeads();
 };
 
-void TestFrameCutter::searchFindsTheSpecifiedFrame_data()
+void TestFrameCutter::searchFindsTheExpectedFrame_data()
 {
     QTest::addColumn<QByteArray>("buffer");
     QTest::addColumn<int>("head");  // -1: no frame
@@ -74,7 +74,7 @@ void TestFrameCutter::searchFindsTheSpecifiedFrame_data()
     QTest::newRow("head just before tail never matches") << (QByteArray(10, '\0') + hex("aaee")) << -1 << -1;
 }
 
-void TestFrameCutter::searchFindsTheSpecifiedFrame()
+void TestFrameCutter::searchFindsTheExpectedFrame()
 {
     QFETCH(QByteArray, buffer);
     QFETCH(int, head);
