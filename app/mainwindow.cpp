@@ -1,6 +1,8 @@
 #include "mainwindow.h"
 #include "ui_mainwindow.h"
 
+#include "workerserial.h"
+
 #include <QApplication>
 #include <QCloseEvent>
 #include <QSettings>
@@ -17,23 +19,65 @@ constexpr int kStatusTimeoutMs = 5000;
 MainWindow::MainWindow(const QStringList& extraPorts, QWidget* parent)
     : QMainWindow(parent)
     , ui(new Ui::MainWindow)
-    , m_extraPorts(extraPorts)
 {
     QTextCodec::setCodecForLocale(QTextCodec::codecForName("UTF-8"));
     ui->setupUi(this);
+    ui->groupCfgSerial->setExtraPorts(extraPorts);
 
     m_thread = new QThread;
     m_thread->setObjectName("serial");
+    m_worker = new WorkerSerial;
+    m_worker->moveToThread(m_thread);
+    // The worker closes its port in its destructor, which runs in its own
+    // thread once the thread's loop has ended.
+    connect(m_thread, &QThread::finished, m_worker, &QObject::deleteLater);
+
+    ui->tabFileTrans->setWorker(m_worker);
+    ui->tabTransTest->setWorker(m_worker);
+    connectPages();
     m_thread->start();
 }
 
 MainWindow::~MainWindow()
 {
-    // The worker lives in m_thread; ending the thread lets it close the port.
     m_thread->quit();
     m_thread->wait();
     delete m_thread;
     delete ui;
+}
+
+void MainWindow::connectPages()
+{
+    CfgSerial* serial = ui->groupCfgSerial;
+    connect(serial, &CfgSerial::setParam, m_worker, &WorkerSerial::openPort);
+    connect(serial, &CfgSerial::setPort, m_worker, &WorkerSerial::setPortName);
+    connect(serial, &CfgSerial::setBaud, m_worker, &WorkerSerial::setBaud);
+    connect(serial, &CfgSerial::setParity, m_worker, &WorkerSerial::setParity);
+    connect(serial, &CfgSerial::closePort, m_worker, &WorkerSerial::closePort);
+    connect(ui->tabRxTx, &RxTx::sendData, m_worker, &WorkerSerial::sendData);
+    connect(ui->tabDtuCfg, &CfgDtu::sendDecode, ui->tabRxTx, &RxTx::showDecode);
+    connect(ui->tabDtuCfg, &CfgDtu::setLog, this, &MainWindow::setLog);
+    connect(ui->tabFileTrans, &FileTrans::setLog, this, &MainWindow::setLog);
+    connect(ui->tabTransTest, &TransTest::setLog, this, &MainWindow::setLog);
+    connect(ui->tabDtuCfg, &CfgDtu::sendCmd, m_worker, &WorkerSerial::sendData);
+    connect(ui->tabFileTrans, &FileTrans::sendData, m_worker, &WorkerSerial::sendData);
+    connect(ui->tabTransTest, &TransTest::sendData, m_worker, &WorkerSerial::sendData);
+    connect(m_worker, &WorkerSerial::dataArise, ui->tabRxTx, &RxTx::showRx);
+    connect(m_worker, &WorkerSerial::dtuResponse, ui->tabDtuCfg, &CfgDtu::decodeResponse);
+    connect(m_worker, &WorkerSerial::dtuResponse, ui->tabFileTrans, &FileTrans::transResponse);
+    connect(m_worker, &WorkerSerial::dtuResponse, ui->tabTransTest, &TransTest::transResponse);
+    connect(m_worker, &WorkerSerial::portNotOpened, this, &MainWindow::warnPortNotOpened);
+    connect(m_worker, &WorkerSerial::openState, serial, &CfgSerial::portError);
+    connect(m_worker, &WorkerSerial::portLost, serial, &CfgSerial::portLost);
+}
+
+void MainWindow::warnPortNotOpened()
+{
+    const QString title = QStringLiteral("告警"), text = QStringLiteral("请先打开串口");
+    if (m_messageHook)
+        m_messageHook(QMessageBox::Warning, title, text);
+    else
+        QMessageBox::warning(this, title, text, QMessageBox::Ok);
 }
 
 void MainWindow::show()
@@ -65,14 +109,20 @@ void MainWindow::loadSettings()
         resize(size);
     }
 
-    const bool keepTest = settings.value("TabPicTransTest", false).toBool();
-    const bool keepTrans = settings.value("TabPicTrans", true).toBool();
-    const bool keepCmds = settings.value("TabDtuCfg", true).toBool();
+    ui->groupCfgSerial->loadSettings(&settings);
+    ui->tabRxTx->loadSettings(&settings);
+    ui->tabDtuCfg->loadSettings(&settings);
+    ui->tabFileTrans->loadSettings(&settings);
+
+    // Pages are removed by object, so each setting names its own page
+    // whichever others are gone; removed pages stay alive and connected.
+    if (!settings.value("TabPicTransTest", false).toBool())
+        removePage(ui->tabTransTest);
+    if (!settings.value("TabPicTrans", true).toBool())
+        removePage(ui->tabFileTrans);
     const QString json = settings.value("json", QString("cmds.json")).toString();
-    Q_UNUSED(keepTest)
-    Q_UNUSED(keepTrans)
-    Q_UNUSED(keepCmds)
-    Q_UNUSED(json)
+    if (!settings.value("TabDtuCfg", true).toBool() || ui->tabDtuCfg->loadCommands(json) != 0)
+        removePage(ui->tabDtuCfg);
 }
 
 void MainWindow::saveSettings()
@@ -84,6 +134,10 @@ void MainWindow::saveSettings()
         settings.setValue("size", size());
     }
     settings.setValue("Maximized", int(windowState()));
+    ui->groupCfgSerial->saveSettings(&settings);
+    ui->tabRxTx->saveSettings(&settings);
+    ui->tabDtuCfg->saveSettings(&settings);
+    ui->tabFileTrans->saveSettings(&settings);
 }
 
 void MainWindow::closeEvent(QCloseEvent* event)

@@ -1,27 +1,38 @@
 #pragma once
 
 #include <QMainWindow>
+#include <QMessageBox>
 #include <QStringList>
+
+#include <functional>
 
 class QSettings;
 class QThread;
+class WorkerSerial;
 
 namespace Ui {
 class MainWindow;
 }
 
 // The program's only window: the serial settings panel above the tab widget
-// with the work pages. Owns the serial worker's thread and wires every page
-// to the worker; keeps its geometry and the pages' options in Telvane.ini.
+// with the work pages. Owns the serial worker and its thread, wires every
+// page to the worker, and keeps its geometry and the pages' options in
+// Telvane.ini.
 class MainWindow : public QMainWindow
 {
     Q_OBJECT
 
 public:
+    using MessageHook = std::function<void(QMessageBox::Icon icon, const QString& title, const QString& text)>;
+
     // extraPorts: device paths given on the command line, offered after the
     // ports the system enumerates (pseudo-terminals are not enumerated).
     explicit MainWindow(const QStringList& extraPorts = {}, QWidget* parent = nullptr);
     ~MainWindow() override;
+
+    WorkerSerial* worker() const { return m_worker; }
+    // Tests record the window's own message boxes instead of showing them.
+    void setMessageHook(MessageHook hook) { m_messageHook = std::move(hook); }
 
 public slots:
     void show();
@@ -33,9 +44,12 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    void connectPages();
     void removePage(QWidget* page);
+    void warnPortNotOpened();
 
     Ui::MainWindow* ui;
     QThread* m_thread = nullptr;
-    QStringList m_extraPorts;
+    WorkerSerial* m_worker = nullptr;
+    MessageHook m_messageHook;
 };

@@ -1,5 +1,12 @@
 #include "mainwindow.h"
 
+#include "cfgserial.h"
+#include "dtuframe.h"
+#include "filetrans.h"
+#include "ptypair.h"
+#include "rxtx.h"
+#include "workerserial.h"
+
 #include <QApplication>
 #include <QDir>
 #include <QFile>
@@ -7,7 +14,9 @@
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QTemporaryDir>
+#include <QPushButton>
 #include <QTest>
+#include <QTextEdit>
 
 #include <memory>
 
@@ -26,6 +35,11 @@ private slots:
     void emptyTitleLeavesOnlyTheVersion();
     void titleIsReadAsUtf8();
     void logGoesToStatusBarUnlessEmpty();
+    void tabsFollowSettings_data();
+    void tabsFollowSettings();
+    void pagesReachThePortThroughTheWorker();
+    void sendingWhileClosedWarns();
+    void closingReleasesThePort();
 
 private:
     std::unique_ptr<QSettings> ini() const;
@@ -73,13 +87,13 @@ void TestMainWindow::closeWritesGeometryAndNeverTheReadOnlyKeys()
         MainWindow w;
         w.show();
         w.move(100, 120);
-        w.resize(700, 650);
+        w.resize(720, 760);
         QVERIFY(w.close());
     }
     {
         auto s = ini();
         QCOMPARE(s->value("pos").toPoint(), QPoint(100, 120));
-        QCOMPARE(s->value("size").toSize(), QSize(700, 650));
+        QCOMPARE(s->value("size").toSize(), QSize(720, 760));
         QCOMPARE(s->value("Maximized").toInt(), 0);
         for (const char* key : { "title", "json", "TabPicTrans", "TabPicTransTest", "TabDtuCfg" })
             QVERIFY2(!s->contains(key), key);
@@ -88,7 +102,7 @@ void TestMainWindow::closeWritesGeometryAndNeverTheReadOnlyKeys()
     MainWindow again;
     again.show();
     QCOMPARE(again.pos(), QPoint(100, 120));
-    QCOMPARE(again.size(), QSize(700, 650));
+    QCOMPARE(again.size(), QSize(720, 760));
 }
 
 void TestMainWindow::closeWhileMaximizedKeepsEarlierGeometry()
@@ -156,6 +170,142 @@ void TestMainWindow::logGoesToStatusBarUnlessEmpty()
     QCOMPARE(w.statusBar()->currentMessage(), QString("文件加载成功"));
     w.setLog(QString());
     QCOMPARE(w.statusBar()->currentMessage(), QString("文件加载成功"));
+}
+
+namespace {
+
+const char kCmds[] = R"({"mode":"list","cmd":[{"name":"Radio","param":[
+    {"name":"channel","type":"uint8_t","num":1,"show":"十进制正整数"}],
+    "query":{"ctl2":33,"res":[0]}}]})";
+
+void writeFile(const QString& name, const QByteArray& content)
+{
+    QFile f(name);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write(content);
+}
+
+QStringList tabTexts(MainWindow& w)
+{
+    auto* tabs = w.findChild<QTabWidget*>("tabWidget");
+    QStringList texts;
+    for (int i = 0; i < tabs->count(); ++i)
+        texts << tabs->tabText(i);
+    return texts;
+}
+
+// Descriptors of this process that point at path.
+int openDescriptors(const QString& path)
+{
+    int n = 0;
+    for (const QFileInfo& fd : QDir("/proc/self/fd").entryInfoList(QDir::System | QDir::NoDotAndDotDot))
+        n += fd.symLinkTarget() == path;
+    return n;
+}
+
+// Opens the first offered port (the pty) through the panel's button.
+bool openThroughPanel(MainWindow& w)
+{
+    auto* button = w.findChild<QPushButton*>("pbConnect");
+    if (!button)
+        return false;
+    QTest::mouseClick(button, Qt::LeftButton);
+    return QTest::qWaitFor([&] { return w.worker()->isOpen(); }, 5000);
+}
+
+}  // namespace
+
+void TestMainWindow::tabsFollowSettings_data()
+{
+    QTest::addColumn<QByteArray>("ini");
+    QTest::addColumn<QByteArray>("cmds");
+    QTest::addColumn<QStringList>("tabs");
+
+    const QByteArray cmds(kCmds);
+    QTest::newRow("defaults, no command file") << QByteArray() << QByteArray()
+                                               << QStringList { "收发数据", "发送图片" };
+    QTest::newRow("defaults with command file") << QByteArray() << cmds
+                                                << QStringList { "收发数据", "命令配置", "发送图片" };
+    QTest::newRow("invalid command file") << QByteArray() << QByteArray("{\"cmd\": 5}")
+                                          << QStringList { "收发数据", "发送图片" };
+    QTest::newRow("command tab off") << QByteArray("TabDtuCfg=false\n") << cmds
+                                     << QStringList { "收发数据", "发送图片" };
+    QTest::newRow("image tab off") << QByteArray("TabPicTrans=false\n") << cmds
+                                   << QStringList { "收发数据", "命令配置" };
+    QTest::newRow("test tab on") << QByteArray("TabPicTransTest=true\n") << cmds
+                                 << QStringList { "收发数据", "命令配置", "发送图片", "发送测试" };
+    QTest::newRow("everything but the terminal off")
+        << QByteArray("TabPicTransTest=false\nTabPicTrans=false\nTabDtuCfg=false\n") << cmds
+        << QStringList { "收发数据" };
+    QTest::newRow("file named in settings") << QByteArray("json=other.json\n") << QByteArray()
+                                            << QStringList { "收发数据", "命令配置", "发送图片" };
+}
+
+void TestMainWindow::tabsFollowSettings()
+{
+    QFETCH(QByteArray, ini);
+    QFETCH(QByteArray, cmds);
+    QFETCH(QStringList, tabs);
+    writeFile("Telvane.ini", ini);
+    if (!cmds.isEmpty())
+        writeFile("cmds.json", cmds);
+    writeFile("other.json", kCmds);
+    MainWindow w;
+    w.show();
+    QCOMPARE(tabTexts(w), tabs);
+    QCOMPARE(w.findChild<QTabWidget*>("tabWidget")->currentIndex(), 0);
+}
+
+void TestMainWindow::pagesReachThePortThroughTheWorker()
+{
+    PtyPair pty;
+    QVERIFY(pty.isValid());
+    MainWindow w({ pty.portPath() });
+    w.show();
+    QVERIFY(openThroughPanel(w));
+
+    // Terminal page -> worker -> device.
+    auto* terminal = w.findChild<RxTx*>("tabRxTx");
+    terminal->findChild<QTextEdit*>("textEditTx")->setPlainText("AA 1 02");
+    QTest::mouseClick(terminal->findChild<QPushButton*>("pbSend"), Qt::LeftButton);
+    QCOMPARE(pty.read(3).toHex(' '), QByteArray("aa 01 02"));
+
+    // Device -> worker -> terminal page (raw chunk) and image page (frame).
+    QByteArray report(4, '\0');
+    report[0] = 7;
+    report.append('\0');
+    QVERIFY(pty.write(encodeFrame(7, dtu::kCtlDisplayState, report)));
+    auto* log = w.findChild<FileTrans*>("tabFileTrans")->findChild<QTextEdit*>("textEditLog");
+    QTRY_VERIFY_WITH_TIMEOUT(log->toPlainText().contains("墨水屏 #7 状态: 刷屏成功"), 5000);
+    auto* rx = w.findChild<QTextEdit*>("textEditRx");
+    QTRY_VERIFY_WITH_TIMEOUT(rx->toPlainText().contains("AA 01 07 00 00 00 AA 05 00 07 00 00 00 00"), 5000);
+}
+
+void TestMainWindow::sendingWhileClosedWarns()
+{
+    MainWindow w;
+    QStringList messages;
+    w.setMessageHook([&](QMessageBox::Icon, const QString& title, const QString& text) { messages << title + ":" + text; });
+    w.show();
+    auto* terminal = w.findChild<RxTx*>("tabRxTx");
+    terminal->findChild<QTextEdit*>("textEditTx")->setPlainText("01");
+    QTest::mouseClick(terminal->findChild<QPushButton*>("pbSend"), Qt::LeftButton);
+    QTRY_COMPARE_WITH_TIMEOUT(messages, QStringList { "告警:请先打开串口" }, 5000);
+}
+
+void TestMainWindow::closingReleasesThePort()
+{
+    PtyPair pty;
+    QVERIFY(pty.isValid());
+    const int before = openDescriptors(pty.portPath());
+    {
+        MainWindow w({ pty.portPath() });
+        w.show();
+        QVERIFY(openThroughPanel(w));
+        QCOMPARE(openDescriptors(pty.portPath()), before + 1);
+        QVERIFY(w.close());
+    }
+    QCOMPARE(openDescriptors(pty.portPath()), before);
 }
 
 QTEST_MAIN(TestMainWindow)
