@@ -110,6 +110,7 @@ private slots:
     void displayReportsSequenceFaults();
     void broadcastReachesEveryDisplay();
     void injectedFaultsChangeTheAnswers();
+    void everyNthTransferFailsAtItsLastPacket();
     void paramStoreAnswersWithStoredValues();
     void lineRateSlowsTheAnswers();
 };
@@ -285,6 +286,19 @@ void TestDtuSim::injectedFaultsChangeTheAnswers()
     QVERIFY(d.onPacket(0, packetPayload(0, whole, 2)).isEmpty());
     d.faults().noWakeAnswer = true;
     QVERIFY(d.onWakeRequest(u32(kDisplay) + u32(10)).isEmpty());
+}
+
+void TestDtuSim::everyNthTransferFailsAtItsLastPacket()
+{
+    EpaperDisplay d(kDisplay);
+    d.faults().failEvery = 3;
+    const QByteArray whole(1500, 'f');
+    QList<int> lastStatus;
+    for (int transfer = 1; transfer <= 6; ++transfer) {
+        d.onPacket(0, packetPayload(0, whole, 0));
+        lastStatus << quint8(framePayload(d.onPacket(0, packetPayload(0, whole, 1))[0].frame).at(2));
+    }
+    QCOMPARE(lastStatus, (QList<int> { 0, 0, 3, 0, 0, 3 }));
 }
 
 void TestDtuSim::paramStoreAnswersWithStoredValues()

@@ -10,6 +10,7 @@ namespace {
 constexpr quint8 kOk = 0;
 constexpr quint8 kNoBuffer = 1;
 constexpr quint8 kBadData = 2;
+constexpr quint8 kSaveFailed = 3;
 constexpr quint8 kBadTotal = 7;
 constexpr quint8 kBadIndex = 8;
 
@@ -72,6 +73,7 @@ QVector<Reply> EpaperDisplay::onPacket(quint32 nFrameAddr, const QByteArray& pay
         m_payload.clear();
         m_nSize = size;
         m_nNextIndex = 0;
+        ++m_nTransfers;
     } else if (size != m_nSize) {
         return { { 0, ack(count, index, kBadTotal) } };
     } else if (repeat) {
@@ -83,6 +85,9 @@ QVector<Reply> EpaperDisplay::onPacket(quint32 nFrameAddr, const QByteArray& pay
     if (payload.size() - kPacketHeader != expectedData)
         return { { 0, ack(count, index, kBadData) } };
 
+    const bool last = quint32(m_payload.size() + expectedData) == size;
+    if (last && m_faults.failEvery > 0 && m_nTransfers % m_faults.failEvery == 0)
+        return { { 0, ack(count, index, kSaveFailed) } };
     m_payload.append(payload.constData() + kPacketHeader, expectedData);
     ++m_nNextIndex;
     QVector<Reply> replies { { 0, ack(count, index, kOk) } };

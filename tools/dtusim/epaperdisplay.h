@@ -15,6 +15,7 @@ struct DisplayFaults
     bool noWakeAnswer = false; // wakes up silently
     int wakeResult = 0;        // result byte of the wake-up answer (non-zero: failed)
     int displayState = -1;     // state byte to report after drawing; -1: 0 or 1 by decode result
+    int failEvery = 0;         // every n-th transfer fails at its last packet (status 3); 0: never
 };
 
 // A frame the display sends after delayMs milliseconds.
@@ -63,6 +64,7 @@ private:
     quint32 m_nSize = 0;
     int m_nNextIndex = 0;
     int m_nPacketsSeen = 0;
+    int m_nTransfers = 0;    // transfers started (first packets accepted)
     bool m_bCompleted = false;
     QByteArray m_completed;
     DecodedPayload m_decoded;

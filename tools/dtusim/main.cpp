@@ -67,8 +67,9 @@ int main(int argc, char* argv[])
     const QCommandLineOption split("split", "Write every answer frame in two parts.");
     const QCommandLineOption splitPause("split-pause", "Milliseconds between the two parts.", "MS", "0");
     const QCommandLineOption cutAt("cut-at", "Hang up when packet K arrives.", "K", "-1");
+    const QCommandLineOption failEvery("fail-every", "Every N-th transfer fails at its last packet.", "N", "0");
     for (const auto& o : { device, link, cmds, displays, wakeDelay, drawDelay, rate, out, noEcho, status, dropAck,
-                           noWake, wakeResult, displayState, noise, split, splitPause, cutAt })
+                           noWake, wakeResult, displayState, noise, split, splitPause, cutAt, failEvery })
         p.addOption(o);
     p.process(app);
 
@@ -109,6 +110,7 @@ int main(int argc, char* argv[])
     config.displayFaults.noWakeAnswer = p.isSet(noWake);
     config.displayFaults.wakeResult = p.value(wakeResult).toInt();
     config.displayFaults.displayState = p.value(displayState).toInt();
+    config.displayFaults.failEvery = p.value(failEvery).toInt();
     config.lineFaults.noiseBytes = p.value(noise).toInt();
     config.lineFaults.splitFrames = p.isSet(split);
     config.lineFaults.splitPauseMs = p.value(splitPause).toInt();
