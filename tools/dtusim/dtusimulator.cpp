@@ -165,9 +165,9 @@ void DtuSimulator::reply(const QByteArray& frame, int nDelayMs)
         m_line->send(frame, nDelayMs);
         return;
     }
-    const int half = frame.size() / 2;
-    m_line->send(frame.left(half), nDelayMs);
-    m_line->send(frame.mid(half), nDelayMs + qMax(1, f.splitPauseMs));
+    const int first = f.splitAt > 0 ? qMin(f.splitAt, frame.size() - 1) : frame.size() / 2;
+    m_line->send(frame.left(first), nDelayMs);
+    m_line->send(frame.mid(first), nDelayMs + qMax(1, f.splitPauseMs));
 }
 
 void DtuSimulator::saveImage(quint32 nAddr, const QImage& image, const QByteArray& payload)

@@ -19,7 +19,8 @@ struct LineFaults
 {
     int noiseBytes = 0;     // random bytes sent before every answer frame
     bool splitFrames = false;
-    int splitPauseMs = 0;   // gap between the two halves of a split frame
+    int splitPauseMs = 0;   // gap between the two parts of a split frame
+    int splitAt = 0;        // bytes in the first part; 0: half the frame
     int cutAtPacket = -1;   // hang up when this packet index arrives
 };
 

@@ -66,8 +66,10 @@ QVector<Reply> EpaperDisplay::onPacket(quint32 nFrameAddr, const QByteArray& pay
         return { { 0, ack(count, index, kNoBuffer) } };
     if (count != int((size + kPacketData - 1) / kPacketData))
         return { { 0, ack(count, index, kBadTotal) } };
-    const bool repeat = index + 1 == m_nNextIndex && size == m_nSize;
-    if (index == 0 && !repeat) {
+    // The host never retries, so a first packet always starts a transfer;
+    // a later packet may be repeated after a lost acknowledgement.
+    const bool repeat = index > 0 && index + 1 == m_nNextIndex && size == m_nSize;
+    if (index == 0) {
         if (payload.size() - kPacketHeader != int(qMin<quint32>(size, kPacketData)))
             return { { 0, ack(count, index, kBadData) } };
         m_payload.clear();

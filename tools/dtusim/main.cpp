@@ -66,10 +66,11 @@ int main(int argc, char* argv[])
     const QCommandLineOption noise("noise", "Random bytes before every answer frame.", "N", "0");
     const QCommandLineOption split("split", "Write every answer frame in two parts.");
     const QCommandLineOption splitPause("split-pause", "Milliseconds between the two parts.", "MS", "0");
+    const QCommandLineOption splitAt("split-at", "Bytes in the first part (0: half the frame).", "N", "0");
     const QCommandLineOption cutAt("cut-at", "Hang up when packet K arrives.", "K", "-1");
     const QCommandLineOption failEvery("fail-every", "Every N-th transfer fails at its last packet.", "N", "0");
     for (const auto& o : { device, link, cmds, displays, wakeDelay, drawDelay, rate, out, noEcho, status, dropAck,
-                           noWake, wakeResult, displayState, noise, split, splitPause, cutAt, failEvery })
+                           noWake, wakeResult, displayState, noise, split, splitPause, splitAt, cutAt, failEvery })
         p.addOption(o);
     p.process(app);
 
@@ -114,6 +115,7 @@ int main(int argc, char* argv[])
     config.lineFaults.noiseBytes = p.value(noise).toInt();
     config.lineFaults.splitFrames = p.isSet(split);
     config.lineFaults.splitPauseMs = p.value(splitPause).toInt();
+    config.lineFaults.splitAt = p.value(splitAt).toInt();
     config.lineFaults.cutAtPacket = p.value(cutAt).toInt();
 
     DtuSimulator sim(config);
