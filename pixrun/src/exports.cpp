@@ -111,7 +111,9 @@ PIXRUN_API bool RleDecodeToData(const char* format, const unsigned char* data, u
             return false;
         img::CBitmap image;
         std::vector<uint8_t> file;
-        return decodeImage(data, count, image) && img::CEncoder().save(image, fileFormat, file)
+        // Memory output carries no writer options; 8-bit images are grey in every format.
+        return decodeImage(data, count, image)
+            && img::CEncoder(img::EncoderOptions::libraryDefaults()).save(image, fileFormat, file)
             && handOut(file, outBuffer, outSize);
     } catch (...) {
         return false;

@@ -19,10 +19,17 @@ FileFormat formatFromPath(const std::string& path);
 // By the file's signature bytes.
 FileFormat sniffFormat(const uint8_t* data, size_t size);
 
+// What the writers are told beyond the pixels. The member defaults are the options
+// of files written to a path; libraryDefaults() sets none and leaves every choice to
+// the image libraries, as decoding to memory does.
 struct EncoderOptions {
-    int jpegQuality = 95;        // 1..100
+    int jpegQuality = 95;        // 1..100; 0 keeps libjpeg's default (75)
     float jpegXrQuality = 0.9f;  // 0..1, 1 lossless
-    bool tiffDeflate = true;
+    bool tiffDeflate = true;     // false: uncompressed, libtiff's default
+
+    // JPEG at libjpeg's default quality, JPEG XR lossless (jxrlib's default),
+    // uncompressed TIFF.
+    static EncoderOptions libraryDefaults() { return {0, 1.0f, false}; }
 };
 
 // Reads an image. The pixel format follows the source: grey stays 8-bit grey, a
@@ -61,6 +68,7 @@ bool readTiff(const uint8_t* data, size_t size, CBitmap& out, std::string& error
 bool readJpegXr(const uint8_t* data, size_t size, CBitmap& out, std::string& error);
 bool writeBmp(const CBitmap& image, std::vector<uint8_t>& out, std::string& error);
 bool writePng(const CBitmap& image, std::vector<uint8_t>& out, std::string& error);
+// quality 1..100, or 0 for libjpeg's default.
 bool writeJpeg(const CBitmap& image, int quality, std::vector<uint8_t>& out, std::string& error);
 bool writeTiff(const CBitmap& image, bool deflate, std::vector<uint8_t>& out, std::string& error);
 bool writeJpegXr(const CBitmap& image, float quality, std::vector<uint8_t>& out,

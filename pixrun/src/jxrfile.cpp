@@ -1,6 +1,7 @@
 // JPEG XR through jxrlib's glue layer. jxrlib has no growable memory stream, so the
 // encoder writes through a stream of ours backed by a byte vector.
 #include "imagefile.h"
+#include "jxrcontainer.h"
 
 #include <algorithm>
 #include <cmath>
@@ -117,8 +118,26 @@ bool readJpegXr(const uint8_t* data, size_t size, CBitmap& out, std::string& err
     PKFormatConverter* converter = nullptr;
     const char* failure = nullptr;
     std::vector<uint8_t> pixels;
+    std::vector<uint8_t> checked;
+    uint8_t storedFormat[16];
+    std::string containerError;
     do {
-        if (CreateWS_Memory(&stream, const_cast<uint8_t*>(data), size) < 0
+        if (!checkJpegXrFile(data, size, kMaxPixels, checked, storedFormat, containerError)) {
+            failure = containerError.c_str();
+            break;
+        }
+        // jxrlib reads the identifier field by field, little-endian: on this
+        // little-endian platform that is the stored byte order.
+        PKPixelFormatGUID declared;
+        static_assert(sizeof declared == sizeof storedFormat, "pixel format identifier size");
+        std::memcpy(&declared, storedFormat, sizeof declared);
+        PKPixelInfo declaredInfo{};
+        declaredInfo.pGUIDPixFmt = &declared;
+        if (PixelFormatLookup(&declaredInfo, LOOKUP_FORWARD) < 0) {
+            failure = "unknown pixel format";
+            break;
+        }
+        if (CreateWS_Memory(&stream, checked.data(), checked.size()) < 0
             || PKImageDecode_Create_WMP(&decoder) < 0) {
             failure = "cannot create decoder";
             break;

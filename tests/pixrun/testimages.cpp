@@ -1,6 +1,8 @@
 #include "testimages.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
@@ -105,6 +107,50 @@ std::vector<int> nearestClasses(const img::CBitmap& image)
         }
     }
     return out;
+}
+
+int firstJpegQuantiserMax(const std::vector<uint8_t>& jpeg)
+{
+    // Walk the markers up to the first DQT: FF DB, length, precision/id, 64 entries.
+    size_t at = 2;
+    while (at + 4 <= jpeg.size() && jpeg[at] == 0xFF) {
+        const size_t length = size_t(jpeg[at + 2]) << 8 | jpeg[at + 3];
+        if (jpeg[at + 1] == 0xDB) {
+            if (length < 67 || at + 5 + 64 > jpeg.size() || (jpeg[at + 4] >> 4) != 0)
+                return -1;
+            return *std::max_element(jpeg.begin() + long(at + 5), jpeg.begin() + long(at + 5 + 64));
+        }
+        at += 2 + length;
+    }
+    return -1;
+}
+
+int tiffCompression(const std::vector<uint8_t>& tiff)
+{
+    auto u16 = [&](size_t i) { return unsigned(tiff[i] | tiff[i + 1] << 8); };
+    if (tiff.size() < 8 || tiff[0] != 'I' || tiff[1] != 'I' || u16(2) != 42)
+        return -1;
+    const size_t ifd = u16(4) | size_t(u16(6)) << 16;
+    if (ifd + 2 > tiff.size())
+        return -1;
+    const size_t count = u16(ifd);
+    for (size_t i = 0; i < count && ifd + 2 + i * 12 + 12 <= tiff.size(); ++i) {
+        const size_t entry = ifd + 2 + i * 12;
+        if (u16(entry) == 259) // Compression, a SHORT held in the entry itself
+            return int(u16(entry + 8));
+    }
+    return -1;
+}
+
+bool samePixels(const img::CBitmap& a, const img::CBitmap& b)
+{
+    if (a.width() != b.width() || a.height() != b.height() || a.bitsPerPixel() != b.bitsPerPixel())
+        return false;
+    const size_t rowBytes = size_t(a.width()) * a.bitsPerPixel() / 8;
+    for (int32_t y = 0; y < a.height(); ++y)
+        if (std::memcmp(a.row(y), b.row(y), rowBytes) != 0)
+            return false;
+    return true;
 }
 
 std::string tempDir()

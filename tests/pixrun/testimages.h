@@ -28,6 +28,13 @@ std::vector<int> colourClasses(const img::CBitmap& image);
 // Nearest of white, black and red (0, 1, 2) for colour images; grey as greyClasses.
 std::vector<int> nearestClasses(const img::CBitmap& image);
 
+// The largest entry of a JPEG file's first quantisation table (8-bit), or -1.
+int firstJpegQuantiserMax(const std::vector<uint8_t>& jpeg);
+// The Compression tag of a little-endian TIFF file's first directory, or -1.
+int tiffCompression(const std::vector<uint8_t>& tiff);
+// Same size, depth and pixels.
+bool samePixels(const img::CBitmap& a, const img::CBitmap& b);
+
 std::string tempDir(); // a fresh directory per call
 std::vector<uint8_t> readFile(const std::string& path);
 bool fileExists(const std::string& path);

@@ -139,6 +139,44 @@ TEST_F(Exports, lowerCaseJpegExtensionWritesQuality95Jpeg)
     EXPECT_EQ(jpeg, fileOf(decoded, "jpg"));
 }
 
+TEST_F(Exports, decodeToDataLeavesWriterOptionsToTheImageLibraries)
+{
+    const std::string in = path("o.png"), stream = path("o.rle");
+    ASSERT_TRUE(img::CEncoder().save(photo(), img::FileFormat::Png, in));
+    ASSERT_TRUE(RleEncode(in.c_str(), stream.c_str()));
+    const std::vector<uint8_t> rle = pixtest::readFile(stream);
+    const img::CBitmap decoded = imageOf(decodeToData("BMP", rle));
+    ASSERT_EQ(decoded.bitsPerPixel(), 24);
+    auto decodeToFile = [&](const char* name) {
+        EXPECT_TRUE(RleDecode(stream.c_str(), path(name).c_str())) << name;
+        return pixtest::readFile(path(name));
+    };
+
+    // JPEG: libjpeg's default quality 75 halves the standard tables; files get 95.
+    const std::vector<uint8_t> jpegMemory = decodeToData("jpg", rle);
+    EXPECT_EQ(pixtest::firstJpegQuantiserMax(jpegMemory), 61);
+    EXPECT_EQ(pixtest::firstJpegQuantiserMax(decodeToFile("o.jpg")), 12);
+    EXPECT_EQ(pixtest::nearestClasses(imageOf(jpegMemory)), pixtest::nearestClasses(decoded));
+
+    // TIFF: uncompressed in memory (1), deflate in files (8); the same pixels.
+    const std::vector<uint8_t> tiffMemory = decodeToData("TIFF", rle);
+    const std::vector<uint8_t> tiffFile = decodeToFile("o.tiff");
+    EXPECT_EQ(pixtest::tiffCompression(tiffMemory), 1);
+    EXPECT_EQ(pixtest::tiffCompression(tiffFile), 8);
+    EXPECT_TRUE(pixtest::samePixels(imageOf(tiffMemory), decoded));
+    EXPECT_TRUE(pixtest::samePixels(imageOf(tiffFile), decoded));
+
+    // JPEG XR: lossless in memory, so every pixel comes back; files are quantised.
+    const std::vector<uint8_t> jxrMemory = decodeToData("JXR", rle);
+    EXPECT_TRUE(pixtest::samePixels(imageOf(jxrMemory), decoded));
+    EXPECT_NE(decodeToFile("o.jxr"), jxrMemory);
+
+    // 8-bit images stay grey in every format.
+    const std::vector<uint8_t> greyStream = encodeFromData(fileOf(page(), "png"));
+    for (const char* name : {"bmp", "png", "jpg", "tif", "jxr"})
+        EXPECT_EQ(imageOf(decodeToData(name, greyStream)).bitsPerPixel(), 8) << name;
+}
+
 TEST_F(Exports, formatNamesOfDecodeToDataIgnoreCaseAndUnknownNamesFail)
 {
     const std::vector<uint8_t> stream = encodeFromData(fileOf(page(), "png"));
