@@ -113,6 +113,7 @@ private slots:
     void everyNthTransferFailsAtItsLastPacket();
     void paramStoreAnswersWithStoredValues();
     void lineRateSlowsTheAnswers();
+    void splitFrameLeavesInTwoPartsAtTheChosenByte();
 };
 
 void TestDtuSim::readerSeparatesTerminalDataFromFrames()
@@ -355,6 +356,46 @@ void TestDtuSim::lineRateSlowsTheAnswers()
     QCOMPARE(echoed, text);
     // 400 bytes each way at 2000 B/s take 200 ms at the very least.
     QVERIFY2(t.elapsed() >= 180, qPrintable(QString::number(t.elapsed())));
+}
+
+void TestDtuSim::splitFrameLeavesInTwoPartsAtTheChosenByte()
+{
+    SimConfig config;
+    config.wakeDelayMs = 0;
+    config.lineFaults.splitFrames = true;
+    config.lineFaults.splitAt = 10;
+    config.lineFaults.splitPauseMs = 1500;
+    DtuSimulator sim(config);
+    QString error;
+    QVERIFY2(sim.start(error), qPrintable(error));
+    const int fd = ::open(sim.portPath().toLocal8Bit().constData(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+    QVERIFY(fd >= 0);
+    termios tio {};
+    tcgetattr(fd, &tio);
+    cfmakeraw(&tio);
+    tcsetattr(fd, TCSANOW, &tio);
+    const QByteArray wake = encodeFrame(0, dtu::kCtlAwaken, u32(kDisplay) + u32(100));
+    QCOMPARE(int(::write(fd, wake.constData(), size_t(wake.size()))), wake.size());
+    auto readFor = [fd](int ms) {
+        QByteArray got;
+        QElapsedTimer t;
+        t.start();
+        while (t.elapsed() < ms) {
+            QTest::qWait(5);
+            char buf[64];
+            const ssize_t n = ::read(fd, buf, sizeof buf);
+            if (n > 0)
+                got.append(buf, int(n));
+        }
+        return got;
+    };
+    // Well inside the pause only the first part has come.
+    const QByteArray first = readFor(500);
+    const QByteArray rest = readFor(2500);
+    ::close(fd);
+    const QByteArray answer = encodeFrame(0, dtu::kCtlAwaken, u32(kDisplay) + QByteArray(1, '\0'));
+    QCOMPARE(first, answer.left(10));
+    QCOMPARE(rest, answer.mid(10));
 }
 
 QTEST_GUILESS_MAIN(TestDtuSim)
