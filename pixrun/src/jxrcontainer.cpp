@@ -13,6 +13,8 @@ namespace {
 enum Tag : uint16_t {
     kPixelFormat = 0xBC01,
     kTransformation = 0xBC02,
+    kImageWidth = 0xBC80,
+    kImageHeight = 0xBC81,
     kImageOffset = 0xBCC0,
     kImageByteCount = 0xBCC1,
     kAlphaOffset = 0xBCC2,
@@ -38,13 +40,16 @@ struct Entry {
 };
 
 struct Directory {
-    Entry pixelFormat, transformation, imageOffset, imageByteCount, alphaOffset, alphaByteCount;
+    Entry pixelFormat, transformation, width, height, imageOffset, imageByteCount, alphaOffset,
+        alphaByteCount;
 
     Entry* slot(uint16_t tag)
     {
         switch (tag) {
         case kPixelFormat: return &pixelFormat;
         case kTransformation: return &transformation;
+        case kImageWidth: return &width;
+        case kImageHeight: return &height;
         case kImageOffset: return &imageOffset;
         case kImageByteCount: return &imageByteCount;
         case kAlphaOffset: return &alphaOffset;
@@ -105,6 +110,8 @@ const char* checkDirectory(const Directory& dir, size_t size)
     if (dir.transformation.present
         && (!single(dir.transformation) || dir.transformation.value >= kOrientations))
         return "unknown orientation";
+    if (!single(dir.width) || !single(dir.height))
+        return "image size missing";
     if (!dir.imageOffset.present || !dir.imageByteCount.present
         || !span(dir.imageOffset, dir.imageByteCount, size))
         return "image data missing or outside the file";
@@ -122,9 +129,11 @@ uint32_t bigEndian(const uint8_t* p, size_t bytes)
     return v;
 }
 
-// The codestream header: signature, overlap mode and the image size, which jxrlib
-// allocates from.
-const char* checkCodestream(const uint8_t* p, size_t bytes, uint64_t maxPixels)
+// The codestream header: signature, overlap mode, the image size (jxrlib allocates
+// from it; it must match the directory's) and, where the header has its fixed
+// layout, the colour format of the image plane against the output's.
+const char* checkCodestream(const uint8_t* p, size_t bytes, const Directory& dir,
+                            uint64_t maxPixels)
 {
     static const uint8_t signature[8] = {'W', 'M', 'P', 'H', 'O', 'T', 'O', 0};
     if (bytes < 20 || std::memcmp(p, signature, 8) != 0)
@@ -137,6 +146,20 @@ const char* checkCodestream(const uint8_t* p, size_t bytes, uint64_t maxPixels)
     const uint64_t height = uint64_t(bigEndian(p + 12 + field, field)) + 1;
     if (width > maxPixels || height > maxPixels || width * height > maxPixels)
         return "image too large";
+    const bool tiling = p[9] & 0x80;
+    const bool windowing = p[10] & 0x20;
+    if (windowing)
+        return nullptr; // the directory holds the size inside the margins
+    if (width != dir.width.value || height != dir.height.value)
+        return "image size differs from the directory's";
+    const size_t plane = 12 + 2 * field;
+    if (tiling || bytes <= plane)
+        return nullptr;
+    const unsigned outputFormat = p[11] >> 4;
+    const unsigned planeFormat = p[plane] >> 5;
+    constexpr unsigned kGrey = 0;
+    if (planeFormat == 5 || planeFormat == 7 || ((outputFormat == kGrey) != (planeFormat == kGrey)))
+        return "colour format of the image plane does not fit the output";
     return nullptr;
 }
 
@@ -163,7 +186,8 @@ bool checkJpegXrFile(const uint8_t* data, size_t size, uint64_t maxPixels,
     if (!failure)
         failure = checkDirectory(dir, size);
     if (!failure)
-        failure = checkCodestream(data + dir.imageOffset.value, dir.imageByteCount.value, maxPixels);
+        failure = checkCodestream(data + dir.imageOffset.value, dir.imageByteCount.value, dir,
+                                  maxPixels);
     if (!failure && size > UINT32_MAX - 128)
         failure = "file too large";
     if (failure) {
@@ -174,9 +198,10 @@ bool checkJpegXrFile(const uint8_t* data, size_t size, uint64_t maxPixels,
 
     // The same bytes with a directory of the needed entries, in tag order, at the end.
     struct Kept { uint16_t tag; const Entry* entry; };
-    const Kept kept[] = {{kPixelFormat, &dir.pixelFormat},       {kTransformation, &dir.transformation},
-                         {kImageOffset, &dir.imageOffset},       {kImageByteCount, &dir.imageByteCount},
-                         {kAlphaOffset, &dir.alphaOffset},       {kAlphaByteCount, &dir.alphaByteCount}};
+    const Kept kept[] = {{kPixelFormat, &dir.pixelFormat}, {kTransformation, &dir.transformation},
+                         {kImageWidth, &dir.width},         {kImageHeight, &dir.height},
+                         {kImageOffset, &dir.imageOffset},  {kImageByteCount, &dir.imageByteCount},
+                         {kAlphaOffset, &dir.alphaOffset},  {kAlphaByteCount, &dir.alphaByteCount}};
     try {
         out.reserve(size + 2 + sizeof kept / sizeof kept[0] * kEntrySize + 6);
         out.assign(data, data + size);

@@ -120,6 +120,12 @@ TEST(JpegXrContainer, damagedFilesAreRefusedWithAReason)
              return b;
          },
          "too large"},
+        {"height tag lost", [](Bytes b) { put16(b, entryOf(b, 0xBC81), 0xB881); return b; },
+         "image size missing"},
+        {"codestream taller than the directory says",
+         [](Bytes b) { b.at(codestream(b) + 14) ^= 0x10; return b; }, "differs"},
+        {"grey plane in a colour image",
+         [](Bytes b) { b.at(codestream(b) + 16) &= 0x1F; return b; }, "colour format"},
         {"not a JPEG XR file", [](Bytes b) { b.at(2) = 0xBD; return b; }, "not a JPEG XR"},
     };
     const Bytes good = colourFile();
