@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Configures and builds into build/ (or build-asan/ with --sanitize).
-# Usage: scripts/build.sh [--sanitize] [extra cmake -D options...]
+# Usage: scripts/build.sh [--sanitize] [TARGET...]   (no target: everything)
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 dir=build
@@ -13,5 +13,7 @@ if [ "${1:-}" = "--sanitize" ]; then
         -DTELVANE_SANITIZE=ON -DTELVANE_FUZZ=ON -DTELVANE_BENCH=OFF)
 fi
 [ "${CI:-}" = "true" ] && opts+=(-DTELVANE_WERROR=ON)
-cmake -S "$root" -B "$root/$dir" -G Ninja "${opts[@]}" "$@" >/dev/null
-cmake --build "$root/$dir" --parallel "${TELVANE_JOBS:-2}"
+targets=()
+for t in "$@"; do targets+=(--target "$t"); done
+cmake -S "$root" -B "$root/$dir" -G Ninja "${opts[@]}" >/dev/null
+cmake --build "$root/$dir" --parallel "${TELVANE_JOBS:-2}" "${targets[@]}"

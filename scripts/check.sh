@@ -11,7 +11,7 @@ if [ "${1:-}" = "--sanitize" ]; then
   export LSAN_OPTIONS=suppressions=$root/scripts/lsan.supp:print_suppressions=0
   export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 fi
-"$root/scripts/build.sh" "$@"
+"$root/scripts/build.sh" ${1:+"$1"}
 export QT_QPA_PLATFORM=offscreen
 cd "$root/$dir"
 ctest --output-on-failure --parallel "${TELVANE_JOBS:-2}" --timeout 600

@@ -1,15 +1,13 @@
 #!/usr/bin/env bash
-# Renders the main window headless, one picture per tab, into docs/.
+# Plays a short demo session against the simulated DTU, headless, and saves
+# one picture per tab into docs/.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
-"$root/scripts/build.sh" >/dev/null
+"$root/scripts/build.sh" telvane-screenshot >/dev/null
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-[ -f "$root/commands/cmds.json" ] && cp "$root/commands/cmds.json" "$work/"
-printf 'TabPicTransTest=true\n' > "$work/Telvane.ini"
+cp "$root/commands/cmds.json" "$work/"
+printf 'TabPicTransTest=true\nsize=@Size(900 760)\n' > "$work/Telvane.ini"
 cd "$work"
-for tab in 0 1 2 3; do
-  "$root/build/tools/screenshot/telvane-screenshot" "$root/docs/telvane-tab$tab.png" --tab "$tab" "$@" 2>/dev/null
-done
-cp "$root/docs/telvane-tab0.png" "$root/docs/telvane.png"
+QT_LOGGING_RULES="default.debug=false" "$root/build/tools/screenshot/telvane-screenshot" "$root/docs" --demo "$@"
 echo "screenshots written to docs/"

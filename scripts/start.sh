@@ -1,16 +1,43 @@
 #!/usr/bin/env bash
-# Builds Telvane and starts it in a scratch working directory (build/run),
-# where it keeps Telvane.ini and data.bin. Extra arguments go to telvane.
+# Builds Telvane and starts it against a simulated DTU with an e-paper display
+# (tools/dtusim on a pseudo-terminal), in the working directory build/run where
+# it keeps Telvane.ini, data.bin and the shipped cmds.json.
+#   scripts/start.sh               demo without hardware
+#   scripts/start.sh --hardware    no simulator: pick your DTU's port in the program
+# Further arguments go to telvane (e.g. --port /dev/ttyUSB0).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
+simulate=1
+if [ "${1:-}" = "--hardware" ]; then
+  simulate=0
+  shift
+fi
 "$root/scripts/install-deps.sh"
-"$root/scripts/build.sh"
+"$root/scripts/build.sh" telvane dtusim
 run="$root/build/run"
 mkdir -p "$run"
-[ -f "$run/cmds.json" ] || { [ -f "$root/commands/cmds.json" ] && cp "$root/commands/cmds.json" "$run/"; } || true
+[ -f "$run/cmds.json" ] || cp "$root/commands/cmds.json" "$run/"
 cd "$run"
+export QT_LOGGING_RULES="${QT_LOGGING_RULES:-default.debug=false}"
+
+args=("$@")
+if [ "$simulate" = 1 ]; then
+  "$root/build/tools/dtusim/dtusim" --out "$run/received" > "$run/dtusim.port" 2> "$run/dtusim.log" &
+  sim=$!
+  trap 'kill "$sim" 2>/dev/null || true' EXIT
+  for _ in $(seq 50); do
+    [ -s "$run/dtusim.port" ] && break
+    sleep 0.1
+  done
+  port=$(head -n 1 "$run/dtusim.port")
+  [ -n "$port" ] || { echo "start: the simulator did not start; see $run/dtusim.log" >&2; exit 1; }
+  echo "start: simulated DTU on $port (display 1674097996); images it receives go to $run/received" >&2
+  args=(--port "$port" "${args[@]}")
+fi
+
 if [ -z "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ] && [ -z "${QT_QPA_PLATFORM:-}" ]; then
   echo "start: no display found; running under Xvfb (set DISPLAY to use yours)" >&2
-  exec xvfb-run -a "$root/build/app/telvane" "$@"
+  xvfb-run -a "$root/build/app/telvane" "${args[@]}"
+else
+  "$root/build/app/telvane" "${args[@]}"
 fi
-exec "$root/build/app/telvane" "$@"
