@@ -18,7 +18,7 @@ namespace {
 
 constexpr int kMinNameColumnWidth = 150;
 
-struct ButtonSpec
+struct ButtonLook
 {
     const char* objectName;
     const char* text;
@@ -27,19 +27,19 @@ struct ButtonSpec
 };
 
 // [row: send, generate][column: read, write]
-const ButtonSpec kButtons[2][2] = {
+const ButtonLook kButtons[2][2] = {
     {{"pbtnQuery", "查询", "查询本页数据", ":/ico/icon/query_48.png"},
      {"pbtnSetting", "设置", "设置本页数据", ":/ico/icon/setting_48.png"}},
     {{"pbtnQueryCode", " 生成查询指令", "生成查询指令", ":/ico/icon/matrix_32.png"},
      {"pbtnSettingCode", "生成设置指令", "生成设置指令", ":/ico/icon/matrix_32.png"}},
 };
 
-QPushButton* makeButton(const ButtonSpec& spec, QWidget* parent)
+QPushButton* makeButton(const ButtonLook& look, QWidget* parent)
 {
-    auto* button = new QPushButton(QIcon(QString::fromLatin1(spec.icon)),
-                                   QString::fromUtf8(spec.text), parent);
-    button->setObjectName(QString::fromLatin1(spec.objectName));
-    button->setToolTip(QString::fromUtf8(spec.toolTip));
+    auto* button = new QPushButton(QIcon(QString::fromLatin1(look.icon)),
+                                   QString::fromUtf8(look.text), parent);
+    button->setObjectName(QString::fromLatin1(look.objectName));
+    button->setToolTip(QString::fromUtf8(look.toolTip));
     button->setFocusPolicy(Qt::NoFocus);
     button->setIconSize(QSize(24, 24));
     return button;
