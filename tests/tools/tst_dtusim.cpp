@@ -91,6 +91,19 @@ QByteArray lzmaAlone(const QByteArray& plain)
     return out;
 }
 
+// The program's end of the simulator's pty, raw and non-blocking.
+int openRawLine(const QString& path)
+{
+    const int fd = ::open(path.toLocal8Bit().constData(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+    if (fd < 0)
+        return fd;
+    termios tio {};
+    tcgetattr(fd, &tio);
+    cfmakeraw(&tio);
+    tcsetattr(fd, TCSANOW, &tio);
+    return fd;
+}
+
 }  // namespace
 
 class TestDtuSim : public QObject
@@ -113,6 +126,7 @@ private slots:
     void everyNthTransferFailsAtItsLastPacket();
     void paramStoreAnswersWithStoredValues();
     void lineRateSlowsTheAnswers();
+    void idleLineLendsNoTimeToTheNextFrame();
     void splitFrameLeavesInTwoPartsAtTheChosenByte();
 };
 
@@ -334,12 +348,8 @@ void TestDtuSim::lineRateSlowsTheAnswers()
     DtuSimulator sim(config);
     QString error;
     QVERIFY2(sim.start(error), qPrintable(error));
-    const int fd = ::open(sim.portPath().toLocal8Bit().constData(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+    const int fd = openRawLine(sim.portPath());
     QVERIFY(fd >= 0);
-    termios tio {};
-    tcgetattr(fd, &tio);
-    cfmakeraw(&tio);
-    tcsetattr(fd, TCSANOW, &tio);
     const QByteArray text(400, 't');
     QElapsedTimer t;
     t.start();
@@ -358,6 +368,40 @@ void TestDtuSim::lineRateSlowsTheAnswers()
     QVERIFY2(t.elapsed() >= 180, qPrintable(QString::number(t.elapsed())));
 }
 
+void TestDtuSim::idleLineLendsNoTimeToTheNextFrame()
+{
+    SimConfig config;
+    config.wakeDelayMs = 0;
+    config.lineRate = 1000;  // bytes per second
+    DtuSimulator sim(config);
+    QString error;
+    QVERIFY2(sim.start(error), qPrintable(error));
+    const int fd = openRawLine(sim.portPath());
+    QVERIFY(fd >= 0);
+    // Both directions idle long enough to have saved up a whole frame's time
+    // if idle time counted; a stop-and-wait exchange would then seem free.
+    QTest::qWait(200);
+    const QByteArray wake = encodeFrame(0, dtu::kCtlAwaken, u32(kDisplay) + u32(100));
+    const QByteArray answer = encodeFrame(0, dtu::kCtlAwaken, u32(kDisplay) + QByteArray(1, '\0'));
+    QElapsedTimer t;
+    t.start();
+    QCOMPARE(int(::write(fd, wake.constData(), size_t(wake.size()))), wake.size());
+    QByteArray got;
+    while (got.size() < answer.size() && t.elapsed() < 10000) {
+        QTest::qWait(1);
+        char buf[64];
+        const ssize_t n = ::read(fd, buf, sizeof buf);
+        if (n > 0)
+            got.append(buf, int(n));
+    }
+    const qint64 elapsed = t.elapsed();
+    ::close(fd);
+    QCOMPARE(got, answer);
+    // 19 bytes in and 16 out at 1000 B/s cross in 35 ms at the very least.
+    QVERIFY2(elapsed >= 33, qPrintable(QString::number(elapsed)));
+    QCOMPARE(sim.bytesIn() + sim.bytesOut(), qint64(wake.size() + answer.size()));
+}
+
 void TestDtuSim::splitFrameLeavesInTwoPartsAtTheChosenByte()
 {
     SimConfig config;
@@ -368,12 +412,8 @@ void TestDtuSim::splitFrameLeavesInTwoPartsAtTheChosenByte()
     DtuSimulator sim(config);
     QString error;
     QVERIFY2(sim.start(error), qPrintable(error));
-    const int fd = ::open(sim.portPath().toLocal8Bit().constData(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+    const int fd = openRawLine(sim.portPath());
     QVERIFY(fd >= 0);
-    termios tio {};
-    tcgetattr(fd, &tio);
-    cfmakeraw(&tio);
-    tcsetattr(fd, TCSANOW, &tio);
     const QByteArray wake = encodeFrame(0, dtu::kCtlAwaken, u32(kDisplay) + u32(100));
     QCOMPARE(int(::write(fd, wake.constData(), size_t(wake.size()))), wake.size());
     auto readFor = [fd](int ms) {

@@ -127,10 +127,15 @@ qint64 SimLine::allowance(Pace& pace, qint64 nWanted)
 {
     if (m_nRate <= 0)
         return nWanted;
-    // 20 ms worth of bytes: enough for the pump's timer to keep up.
+    const double now = double(m_clock.nsecsElapsed()) / 1e6;
+    if (pace.idle) {
+        pace.idle = false;
+        pace.credit = 0;
+        pace.lastMs = now;
+    }
+    // While busy, catch up on at most 20 ms a late pump tick missed.
     const double maxCredit = 8 + m_nRate / 50.0;
-    const qint64 now = m_clock.elapsed();
-    pace.credit = qMin(maxCredit, pace.credit + double(now - pace.lastMs) * m_nRate / 1000.0);
+    pace.credit = qMin(maxCredit, pace.credit + (now - pace.lastMs) * m_nRate / 1000.0);
     pace.lastMs = now;
     const qint64 allowed = qMin<qint64>(qint64(pace.credit), nWanted);
     pace.credit -= double(allowed);
@@ -149,6 +154,8 @@ void SimLine::pump()
             m_nBytesIn += part.size();
             emit bytesArrived(part);
         }
+        if (m_in.isEmpty())
+            m_paceIn.idle = true;
     }
 
     while (m_fd >= 0 && !m_out.isEmpty() && m_out.head().notBeforeMs <= m_clock.elapsed()) {
@@ -164,6 +171,8 @@ void SimLine::pump()
         if (chunk.bytes.isEmpty())
             m_out.dequeue();
     }
+    if (m_out.isEmpty() || m_out.head().notBeforeMs > m_clock.elapsed())
+        m_paceOut.idle = true;
 
     const bool busy = !m_out.isEmpty() || !m_in.isEmpty();
     if (busy && !m_pump->isActive())

@@ -42,12 +42,14 @@ signals:
 private:
     void onReadable();
     void pump();
-    // Credit of one direction at the line rate; an idle line saves up at
-    // most a UART FIFO's worth, so it cannot send far ahead of time.
+    // Credit of one direction at the line rate. Time a direction spends
+    // idle is no credit: a byte queued on an idle line still takes its own
+    // time to cross, so a frame never arrives sooner than its length allows.
     struct Pace
     {
         double credit = 0;
-        qint64 lastMs = 0;
+        double lastMs = 0;
+        bool idle = true;
     };
     qint64 allowance(Pace& pace, qint64 nWanted);
 
