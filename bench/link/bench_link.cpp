@@ -1,0 +1,234 @@
+// Image transfers through the real serial worker to the simulated DTU.
+//
+// (a) At an emulated 115200 bit/s (11520 bytes/s), instant answers: a
+//     240 x 416 container image (run-length coded, plain and compressed)
+//     to an addressed display. Compares the page's time from the click on
+//     "发送开始" to "本次发送完毕" with the wire time of the bytes exchanged.
+// (b) Without a line rate: a raw file making a full 255-packet payload, to
+//     address 0 and to an addressed display (with its wake-up).
+//
+//   bench_link [--runs N] [--fast-runs M]
+#include "linkrig.h"
+#include "photo.h"
+#include "filetrans.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QCommandLineParser>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QLineEdit>
+#include <QLoggingCategory>
+#include <QPushButton>
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+#include <QTextEdit>
+
+#include <algorithm>
+#include <cstdio>
+#include <vector>
+
+namespace {
+
+constexpr quint32 kDisplay = 1674097996u;
+constexpr int kRate = 11520;
+
+struct Run
+{
+    bool ok = false;
+    double clickMs = 0;      // click on the send button -> last acknowledgement
+    double lineMs = 0;       // first frame handed to the worker -> last acknowledgement
+    int nPayload = 0;
+    SimCounts counts;
+};
+
+struct Setup
+{
+    QString file;
+    bool bRle = false;
+    int nCompress = 0;       // index in the compression box
+    quint32 nAddr = 0;
+    int nLineRate = 0;
+};
+
+// One transfer on a fresh line, so the device's byte counts are this run's.
+Run transfer(const Setup& setup)
+{
+    Run r;
+    SimConfig config;
+    config.displays = { kDisplay };
+    config.wakeDelayMs = 0;
+    config.drawDelayMs = 0;
+    config.lineRate = setup.nLineRate;
+    config.echo = false;
+    LinkRig rig(config);
+    QString error;
+    if (!rig.start(error)) {
+        std::fprintf(stderr, "cannot start: %s\n", qPrintable(error));
+        return r;
+    }
+    FileTrans page;
+    rig.attach(&page);
+    page.setMessageHook([](QMessageBox::Icon, const QString&, const QString& text) {
+        std::fprintf(stderr, "message: %s\n", qPrintable(text));
+    });
+    if (page.loadImageFile(setup.file) != 0) {
+        std::fprintf(stderr, "cannot load %s\n", qPrintable(setup.file));
+        return r;
+    }
+    page.findChild<QCheckBox*>("chkRle")->setChecked(setup.bRle);
+    page.findChild<QComboBox*>("cmbCompress")->setCurrentIndex(setup.nCompress);
+    page.findChild<QLineEdit*>("editDstAddr")->setText(QString::number(setup.nAddr));
+    page.findChild<QLineEdit*>("editKeepTime")->setText("1000");
+
+    QElapsedTimer clock;
+    qint64 nFirstFrameNs = -1;
+    qint64 nEndNs = -1;
+    QObject::connect(&page, &FileTrans::sendData, &page, [&] {
+        if (nFirstFrameNs < 0)
+            nFirstFrameNs = clock.nsecsElapsed();
+    });
+    QTextEdit* log = page.findChild<QTextEdit*>("textEditLog");
+    clock.start();
+    page.findChild<QPushButton*>("pbSend")->click();
+    // Armed after the click, which clears the log before sending starts.
+    QObject::connect(log, &QTextEdit::textChanged, &page, [&] {
+        if (nEndNs < 0 && !page.isSending())
+            nEndNs = clock.nsecsElapsed();
+    });
+    if (!waitFor([&] { return nEndNs >= 0; }, 60000)) {
+        std::fprintf(stderr, "the transfer did not end within a minute\n");
+        return r;
+    }
+    r.counts = rig.counts();
+    r.ok = log->toPlainText().contains(QStringLiteral("本次发送完毕"));
+    r.clickMs = double(nEndNs) / 1e6;
+    r.lineMs = double(nEndNs - nFirstFrameNs) / 1e6;
+    r.nPayload = page.payload().size();
+    return r;
+}
+
+double median(std::vector<double> v)
+{
+    std::sort(v.begin(), v.end());
+    const size_t n = v.size();
+    return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
+}
+
+bool benchLineRate(const QString& photo, int nRuns)
+{
+    std::printf("(a) 240 x 416 container image to display %u at %d B/s, instant answers, %d runs\n", kDisplay, kRate,
+                nRuns);
+    const char* const names[] = { "行程编码, 不压缩", "行程编码, 7z" };
+    bool ok = true;
+    for (int nCompress = 0; nCompress < 2; ++nCompress) {
+        std::vector<double> click, line, effAll, effIn;
+        Run last;
+        for (int i = 0; i < nRuns; ++i) {
+            last = transfer({ photo, true, nCompress, kDisplay, kRate });
+            if (!last.ok) {
+                std::printf("  %s: run %d failed\n", names[nCompress], i + 1);
+                ok = false;
+                break;
+            }
+            const double wireAll = double(last.counts.nBytesIn + last.counts.nBytesOut) * 1000.0 / kRate;
+            const double wireIn = double(last.counts.nBytesIn) * 1000.0 / kRate;
+            click.push_back(last.clickMs);
+            line.push_back(last.lineMs);
+            effAll.push_back(wireAll / last.clickMs);
+            effIn.push_back(wireIn / last.clickMs);
+        }
+        if (click.size() != size_t(nRuns))
+            continue;
+        const double wireAll = double(last.counts.nBytesIn + last.counts.nBytesOut) * 1000.0 / kRate;
+        const double wireIn = double(last.counts.nBytesIn) * 1000.0 / kRate;
+        std::printf("  %s: payload %d B, %d packets; bytes host->device %lld, device->host %lld\n", names[nCompress],
+                    last.nPayload, last.counts.nPackets, static_cast<long long>(last.counts.nBytesIn),
+                    static_cast<long long>(last.counts.nBytesOut));
+        std::printf("    wire time: both directions %.1f ms, host->device %.1f ms\n", wireAll, wireIn);
+        std::printf("    click -> done: median %.1f ms (min %.1f, max %.1f); first frame -> done: median %.1f ms\n",
+                    median(click), *std::min_element(click.begin(), click.end()),
+                    *std::max_element(click.begin(), click.end()), median(line));
+        std::printf("    link efficiency (median): both directions %.1f %%, host->device %.1f %%\n",
+                    100 * median(effAll), 100 * median(effIn));
+    }
+    return ok;
+}
+
+// A real BMP file padded so that its payload is exactly 255 packets.
+QString writeFullPayloadFile(const QDir& dir)
+{
+    const QString path = dir.filePath("full.bmp");
+    makePhoto(240, 416).convertToFormat(QImage::Format_Grayscale8).save(path);
+    QFile f(path);
+    if (!f.open(QIODevice::ReadWrite))
+        return QString();
+    const qint64 nWanted = 255 * 1024 - 16;
+    QByteArray pad(int(nWanted - f.size()), '\0');
+    QRandomGenerator rng(7);
+    for (char& c : pad)
+        c = char(rng.bounded(256));
+    f.seek(f.size());
+    f.write(pad);
+    return f.size() == nWanted ? path : QString();
+}
+
+bool benchFullPayload(const QString& file, int nRuns)
+{
+    std::printf("(b) 255-packet raw payload, no line rate, %d runs each\n", nRuns);
+    bool ok = true;
+    for (quint32 addr : { 0u, kDisplay }) {
+        std::vector<double> click, line;
+        Run last;
+        for (int i = 0; i < nRuns; ++i) {
+            last = transfer({ file, false, 0, addr, 0 });
+            if (!last.ok || last.counts.nPackets != 255) {
+                std::printf("  address %u: run %d failed (%d packets)\n", addr, i + 1, last.counts.nPackets);
+                ok = false;
+                break;
+            }
+            click.push_back(last.clickMs);
+            line.push_back(last.lineMs);
+        }
+        if (click.size() != size_t(nRuns))
+            continue;
+        std::printf("  address %u%s: payload %d B; click -> done median %.1f ms, best %.1f ms; "
+                    "first frame -> done median %.1f ms, best %.1f ms\n",
+                    addr, addr ? " (with wake-up)" : "", last.nPayload, median(click),
+                    *std::min_element(click.begin(), click.end()), median(line),
+                    *std::min_element(line.begin(), line.end()));
+    }
+    return ok;
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    // The pages trace every answer at debug level.
+    QLoggingCategory::setFilterRules(QStringLiteral("*.debug=false"));
+    QCommandLineParser cli;
+    cli.addHelpOption();
+    const QCommandLineOption runs("runs", "Runs of each line-rate transfer.", "N", "5");
+    const QCommandLineOption fastRuns("fast-runs", "Runs of each 255-packet transfer.", "M", "20");
+    cli.addOptions({ runs, fastRuns });
+    cli.process(app);
+
+    // The page keeps a copy of each payload in the working directory.
+    QTemporaryDir dir;
+    QDir::setCurrent(dir.path());
+    const QString photo = QDir(dir.path()).filePath("photo.png");
+    makePhoto(240, 416).save(photo);
+    const QString full = writeFullPayloadFile(QDir(dir.path()));
+    if (full.isEmpty())
+        return 1;
+
+    const bool a = benchLineRate(photo, qMax(1, cli.value(runs).toInt()));
+    const bool b = benchFullPayload(full, qMax(1, cli.value(fastRuns).toInt()));
+    return a && b ? 0 : 1;
+}

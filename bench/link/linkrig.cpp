@@ -1,0 +1,100 @@
+#include "linkrig.h"
+
+#include "dtuframe.h"
+#include "portparam.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QTimer>
+
+LinkRig::LinkRig(const SimConfig& config, QObject* parent)
+    : QObject(parent)
+    , m_sim(new DtuSimulator(config))
+    , m_worker(new WorkerSerial)
+{
+    // Counted where the frames arrive, in the simulator's thread.
+    connect(m_sim, &DtuSimulator::frameReceived, m_sim, [this](const QByteArray& frame) {
+        const quint8 ctl = frameControl(frame);
+        if (ctl == dtu::kCtlAwaken) {
+            ++m_nWakeRequests;
+        } else if (ctl == dtu::kCtlPacket) {
+            ++m_nPackets;
+            // Payload: u32 target, u32 size, u8 count, u8 index, data.
+            if (frame.size() > dtu::kPayloadOffset + 9 && frame.at(dtu::kPayloadOffset + 9) == 0)
+                ++m_nTransfers;
+        }
+    });
+    connect(m_sim, &DtuSimulator::imageReceived, m_sim, [this] { ++m_nImages; });
+    m_sim->moveToThread(&m_simThread);
+    m_worker->moveToThread(&m_workerThread);
+    m_simThread.start();
+    m_workerThread.start();
+}
+
+LinkRig::~LinkRig()
+{
+    QMetaObject::invokeMethod(m_worker, [this] { delete m_worker; }, Qt::BlockingQueuedConnection);
+    QMetaObject::invokeMethod(m_sim, [this] { delete m_sim; }, Qt::BlockingQueuedConnection);
+    m_workerThread.quit();
+    m_simThread.quit();
+    m_workerThread.wait();
+    m_simThread.wait();
+}
+
+bool LinkRig::start(QString& error)
+{
+    bool ok = false;
+    QMetaObject::invokeMethod(m_sim, [&] { ok = m_sim->start(error); }, Qt::BlockingQueuedConnection);
+    if (!ok)
+        return false;
+    registerPortParam();
+    PortParam p;
+    p.baudRate = 115200;
+    p.dataBits = 8;
+    p.stopBits = 1;
+    QMetaObject::invokeMethod(m_worker, "openPort", Q_ARG(QVariant, QVariant::fromValue(p)),
+                              Q_ARG(QString, m_sim->portPath()));
+    if (!waitFor([this] { return m_worker->isOpen(); }, 5000)) {
+        error = QStringLiteral("the worker did not open %1").arg(m_sim->portPath());
+        return false;
+    }
+    return true;
+}
+
+SimCounts LinkRig::counts()
+{
+    SimCounts c;
+    QMetaObject::invokeMethod(
+        m_sim,
+        [&] {
+            c.nBytesIn = m_sim->bytesIn();
+            c.nBytesOut = m_sim->bytesOut();
+        },
+        Qt::BlockingQueuedConnection);
+    c.nWakeRequests = m_nWakeRequests;
+    c.nTransfers = m_nTransfers;
+    c.nPackets = m_nPackets;
+    c.nImages = m_nImages;
+    return c;
+}
+
+bool waitFor(const std::function<bool()>& done, int nTimeoutMs)
+{
+    if (done())
+        return true;
+    // A short tick rather than a busy loop: the simulator and the worker
+    // share the machine's cores with this thread.
+    QElapsedTimer t;
+    t.start();
+    QEventLoop loop;
+    QTimer tick;
+    tick.setInterval(2);
+    QObject::connect(&tick, &QTimer::timeout, &loop, [&] {
+        if (done() || t.elapsed() > nTimeoutMs)
+            loop.quit();
+    });
+    tick.start();
+    loop.exec();
+    return done();
+}

@@ -1,0 +1,63 @@
+#pragma once
+
+#include "dtusimulator.h"
+#include "workerserial.h"
+
+#include <QObject>
+#include <QString>
+#include <QThread>
+
+#include <atomic>
+#include <functional>
+
+// What the simulated device saw on the line.
+struct SimCounts
+{
+    qint64 nBytesIn = 0;     // host -> device
+    qint64 nBytesOut = 0;    // device -> host
+    int nWakeRequests = 0;
+    int nTransfers = 0;      // first packets received
+    int nPackets = 0;
+    int nImages = 0;         // payloads received whole
+};
+
+// The whole serial line of a bench run: the simulated DTU in one thread at
+// the far end of a pseudo-terminal, the serial worker in another at the
+// program's end, pages in the calling (GUI) thread, as the program runs them.
+class LinkRig : public QObject
+{
+    Q_OBJECT
+
+public:
+    explicit LinkRig(const SimConfig& config, QObject* parent = nullptr);
+    ~LinkRig() override;
+
+    // Starts the simulator and opens its port through the worker.
+    bool start(QString& error);
+    WorkerSerial* worker() const { return m_worker; }
+    // Taken in the simulator's thread, so the byte counts are consistent.
+    SimCounts counts();
+
+    // Connects a transfer page to the worker as the main window does.
+    template <class Page>
+    void attach(Page* page)
+    {
+        page->setWorker(m_worker);
+        connect(page, &Page::sendData, m_worker, &WorkerSerial::sendData);
+        connect(m_worker, &WorkerSerial::dtuResponse, page, &Page::transResponse);
+    }
+
+private:
+    QThread m_simThread;
+    QThread m_workerThread;
+    DtuSimulator* m_sim = nullptr;
+    WorkerSerial* m_worker = nullptr;
+    std::atomic<int> m_nWakeRequests { 0 };
+    std::atomic<int> m_nTransfers { 0 };
+    std::atomic<int> m_nPackets { 0 };
+    std::atomic<int> m_nImages { 0 };
+};
+
+
+// Runs the event loop until done() holds or nTimeoutMs pass; false on time-out.
+bool waitFor(const std::function<bool()>& done, int nTimeoutMs);
