@@ -15,6 +15,7 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QStatusBar>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -193,6 +194,8 @@ void TestE2eFaults::faultEndsTheTransferAndTheNextOneSucceeds()
     for (const QList<QVariant>& args : shortLogs)
         logs << args.at(0).toString();
     QCOMPARE(logs, shortLog.isEmpty() ? QStringList() : QStringList { shortLog });
+    if (!shortLog.isEmpty())
+        QCOMPARE(m_rig->window()->statusBar()->currentMessage(), shortLog);
     QCOMPARE(m_rig->imagePage()->findChild<QPushButton*>("pbSend")->text(), QString("发送开始"));
     QCOMPARE(display->packetsSeen() - seenBefore, packets);
     QVERIFY(images.isEmpty());

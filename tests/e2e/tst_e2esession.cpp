@@ -315,7 +315,7 @@ void TestE2eSession::repeatedTestCountsWakeUpsAndTransfers()
     auto* page = m_rig->child<TransTest>("tabTransTest");
     TransferTimeouts timeouts;
     timeouts.nAwakenFactor = 3;  // the page's own
-    timeouts.nIntervalUnitMs = 400;
+    timeouts.nIntervalUnitMs = 600;
     page->setTimeouts(timeouts);
     m_rig->chooseNextFile(m_greyPng);
     QTest::mouseClick(page->findChild<QPushButton*>("pbFileImport"), Qt::LeftButton);
@@ -323,7 +323,7 @@ void TestE2eSession::repeatedTestCountsWakeUpsAndTransfers()
     page->findChild<QCheckBox*>("chkRle")->setChecked(true);
     page->findChild<QComboBox*>("cmbRun")->setCurrentIndex(TransTest::AwakenThenSend);
     page->findChild<QLineEdit*>("editFileInterval")->setText("2");
-    page->findChild<QLineEdit*>("editKeepTime")->setText("300");
+    page->findChild<QLineEdit*>("editKeepTime")->setText("500");
 
     // The display sleeps through the second wake-up.
     int nWakeUps = 0;
