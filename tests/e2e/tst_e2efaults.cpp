@@ -43,6 +43,7 @@ private slots:
     void faultEndsTheTransferAndTheNextOneSucceeds();
     void disturbedLineStillCarriesTheImage_data();
     void disturbedLineStillCarriesTheImage();
+    void operatorStopsAStalledTransferAndSendsAgain();
     void lineCutMidTransferClosesThePortAndAFreshDeviceWorks();
     void lineRateTransferTakesAtLeastTheWireTime();
 
@@ -223,6 +224,29 @@ void TestE2eFaults::disturbedLineStillCarriesTheImage()
     QFETCH(QString, address);
     apply(Fault(fault));
     pushSucceeds(address);
+}
+
+void TestE2eFaults::operatorStopsAStalledTransferAndSendsAgain()
+{
+    EpaperDisplay* display = m_rig->sim()->display(ProgramRig::kDisplay);
+    display->faults().dropAckAt.insert(5);
+    setAckTimeout(800);
+    m_rig->pushImage(kDisplayAddr);
+    QTRY_COMPARE_WITH_TIMEOUT(display->packetsSeen(), 6, 10000);
+    auto* send = m_rig->imagePage()->findChild<QPushButton*>("pbSend");
+    QCOMPARE(send->text(), QString("发送停止"));
+    QTest::mouseClick(send, Qt::LeftButton);
+    QCOMPARE(send->text(), QString("发送开始"));
+    QVERIFY(!m_rig->imagePage()->isSending());
+    // Stopped means no time-out comes later either.
+    QSignalSpy shortLogs(m_rig->imagePage(), &FileTrans::setLog);
+    QTest::qWait(1500);
+    QVERIFY2(!m_rig->imageLog().contains("超时"), qPrintable(m_rig->imageLog()));
+    QVERIFY(shortLogs.isEmpty());
+
+    display->faults() = DisplayFaults();
+    setAckTimeout(TransferTimeouts().nAckMs);
+    pushSucceeds(kDisplayAddr);
 }
 
 void TestE2eFaults::lineCutMidTransferClosesThePortAndAFreshDeviceWorks()
