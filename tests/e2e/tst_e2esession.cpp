@@ -65,7 +65,6 @@ private:
     QTableWidget* showCommand(const QString& strName);
 
     QTemporaryDir m_dir;
-    QString m_oldDir;
     QString m_greyPng;
     QString m_photoBmp;
     std::unique_ptr<ProgramRig> m_rig;
@@ -74,7 +73,6 @@ private:
 void TestE2eSession::initTestCase()
 {
     QVERIFY(m_dir.isValid());
-    m_oldDir = QDir::currentPath();
     QVERIFY(QDir::setCurrent(m_dir.path()));
     QVERIFY(QFile::copy(TELVANE_SHIPPED_CMDS, "cmds.json"));
     QFile ini("Telvane.ini");
