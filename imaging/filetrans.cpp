@@ -8,10 +8,7 @@
 
 #include <QFile>
 #include <QFileInfo>
-#include <QIntValidator>
-#include <QListView>
 #include <QPixmap>
-#include <QRegularExpressionValidator>
 #include <QSettings>
 #include <QTimer>
 #include <QtDebug>
@@ -28,13 +25,8 @@ FileTrans::FileTrans(QWidget* parent)
     m_recvTimer->setInterval(m_timeouts.nAckMs);
     m_pointTimer->setInterval(m_timeouts.nDotMs);
 
-    ui->cmbCompress->setView(new QListView(ui->cmbCompress));
-    ui->cmbCompress->addItem(QStringLiteral("不压缩"), kCompressNone);
-    ui->cmbCompress->addItem(QStringLiteral("7z"), kCompressLzma);
-    ui->cmbCompress->setCurrentIndex(1);
+    setupTransferInputs(ui->cmbCompress, ui->editDstAddr, ui->editKeepTime, m_regAddr);
 
-    ui->editDstAddr->setValidator(new QRegularExpressionValidator(m_regAddr, ui->editDstAddr));
-    ui->editKeepTime->setValidator(new QIntValidator(0, 2147483647, ui->editKeepTime));
 
     connect(ui->pbFileImport, &QPushButton::clicked, this, &FileTrans::openFile);
     connect(ui->pbSend, &QPushButton::clicked, this, &FileTrans::sendFile);

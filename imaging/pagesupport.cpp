@@ -3,7 +3,11 @@
 #include "packetcursor.h"
 #include "payload.h"
 
+#include <QComboBox>
 #include <QFileDialog>
+#include <QIntValidator>
+#include <QListView>
+#include <QRegularExpressionValidator>
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QTextCursor>
@@ -101,4 +105,15 @@ void setProgressFailed(QProgressBar* bar, bool bFailed)
 {
     bar->setStyleSheet(bFailed ? QStringLiteral("QProgressBar::chunk {background-color: #FF6E6E;}")
                                : QStringLiteral("QProgressBar::chunk {background-color: #05B8CC;}"));
+}
+
+void setupTransferInputs(QComboBox* compress, QLineEdit* addr, QLineEdit* keepTime,
+                         const QRegularExpression& addrPattern)
+{
+    compress->setView(new QListView(compress));
+    compress->addItem(QStringLiteral("不压缩"), kCompressNone);
+    compress->addItem(QStringLiteral("7z"), kCompressLzma);
+    compress->setCurrentIndex(1);
+    addr->setValidator(new QRegularExpressionValidator(addrPattern, addr));
+    keepTime->setValidator(new QIntValidator(0, 2147483647, keepTime));
 }

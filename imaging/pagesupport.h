@@ -2,11 +2,13 @@
 
 #include <QImage>
 #include <QMessageBox>
+#include <QRegularExpression>
 #include <QString>
 
 #include <functional>
 
 struct PayloadOptions;
+class QComboBox;
 class QLineEdit;
 class QProgressBar;
 class QTextEdit;
@@ -55,6 +57,11 @@ int readTargetId(QLineEdit* edit, QWidget* parent, const PageHooks& hooks, uint3
 // sent (not buildable, or more packets than one byte can number).
 bool preparePayload(QWidget* parent, const PageHooks& hooks, QByteArray& payload, const QImage& image,
                     const PayloadOptions& opt);
+
+// The inputs both pages share: the compression list (index 1, "7z", chosen),
+// the address pattern and the keep time as a non-negative int.
+void setupTransferInputs(QComboBox* compress, QLineEdit* addr, QLineEdit* keepTime,
+                         const QRegularExpression& addrPattern);
 
 // Fit into the display's 240 x 416, keeping the aspect ratio.
 QImage scaledForDisplay(const QImage& image);

@@ -9,10 +9,7 @@
 #include <QDateTime>
 #include <QFile>
 #include <QFileInfo>
-#include <QIntValidator>
-#include <QListView>
 #include <QPixmap>
-#include <QRegularExpressionValidator>
 #include <QTimer>
 #include <QtDebug>
 
@@ -29,17 +26,12 @@ TransTest::TransTest(QWidget* parent)
     m_taskTimer->setInterval(5000);
     m_recvTimer->setInterval(m_timeouts.nAckMs);
 
-    ui->cmbCompress->setView(new QListView(ui->cmbCompress));
-    ui->cmbCompress->addItem(QStringLiteral("不压缩"), kCompressNone);
-    ui->cmbCompress->addItem(QStringLiteral("7z"), kCompressLzma);
-    ui->cmbCompress->setCurrentIndex(1);
+    setupTransferInputs(ui->cmbCompress, ui->editDstAddr, ui->editKeepTime, m_regAddr);
     const char* const modes[] = { "仅唤醒", "仅发送", "先唤醒再发送", "先发送再唤醒" };
     for (int i = 0; i < 4; ++i)
         ui->cmbRun->addItem(QString::fromUtf8(modes[i]), i);
     ui->cmbRun->setCurrentIndex(0);
 
-    ui->editDstAddr->setValidator(new QRegularExpressionValidator(m_regAddr, ui->editDstAddr));
-    ui->editKeepTime->setValidator(new QIntValidator(0, 2147483647, ui->editKeepTime));
 
     connect(ui->pbFileImport, &QPushButton::clicked, this, &TransTest::openFile);
     connect(ui->pbRun, &QPushButton::clicked, this, &TransTest::run);
