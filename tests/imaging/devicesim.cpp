@@ -58,10 +58,11 @@ DeviceSim::DeviceSim()
     p.baudRate = 115200;
     p.dataBits = 8;
     p.stopBits = 1;
-    QMetaObject::invokeMethod(m_worker, "openPort", Q_ARG(QVariant, QVariant::fromValue(p)),
-                              Q_ARG(QString, m_pty.portPath()));
+    // Listen before asking: the answer may come before invokeMethod returns.
     int nState = 0;
     connect(m_worker, &WorkerSerial::openState, this, [&nState](int n) { nState = n; });
+    QMetaObject::invokeMethod(m_worker, "openPort", Q_ARG(QVariant, QVariant::fromValue(p)),
+                              Q_ARG(QString, m_pty.portPath()));
     QTRY_VERIFY_WITH_TIMEOUT(nState != 0, 5000);
     disconnect(m_worker, &WorkerSerial::openState, this, nullptr);
     QVERIFY2(m_worker->isOpen(), qPrintable(QStringLiteral("open %1: %2").arg(m_pty.portPath()).arg(nState)));
