@@ -209,6 +209,11 @@ bool benchFullPayload(const QString& file, int nRuns)
                     addr, addr ? " (with wake-up)" : "", last.nPayload, median(click),
                     *std::min_element(click.begin(), click.end()), median(line),
                     *std::min_element(line.begin(), line.end()));
+        std::sort(click.begin(), click.end());
+        std::printf("    all runs, click -> done (ms):");
+        for (double ms : click)
+            std::printf(" %.0f", ms);
+        std::printf("\n");
     }
     return ok;
 }

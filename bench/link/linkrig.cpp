@@ -7,6 +7,7 @@
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QTimer>
+#include <QtEndian>
 
 LinkRig::LinkRig(const SimConfig& config, QObject* parent)
     : QObject(parent)
@@ -77,6 +78,20 @@ SimCounts LinkRig::counts()
     c.nPackets = m_nPackets;
     c.nImages = m_nImages;
     return c;
+}
+
+void LinkRig::wakeDisplay(quint32 nAddr)
+{
+    QMetaObject::invokeMethod(
+        m_sim,
+        [this, nAddr] {
+            if (EpaperDisplay* d = m_sim->display(nAddr)) {
+                QByteArray request(8, '\0');
+                qToLittleEndian<quint32>(nAddr, request.data());
+                d->onWakeRequest(request);
+            }
+        },
+        Qt::BlockingQueuedConnection);
 }
 
 bool waitFor(const std::function<bool()>& done, int nTimeoutMs)

@@ -37,6 +37,8 @@ public:
     WorkerSerial* worker() const { return m_worker; }
     // Taken in the simulator's thread, so the byte counts are consistent.
     SimCounts counts();
+    // Wakes a display as an earlier wake-up would have, without a frame.
+    void wakeDisplay(quint32 nAddr);
 
     // Connects a transfer page to the worker as the main window does.
     template <class Page>
