@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(
-  cmake ninja-build g++ clang pkg-config
+  cmake ninja-build g++ clang libclang-rt-14-dev pkg-config
   qtbase5-dev qtbase5-dev-tools libqt5serialport5-dev
   liblzma-dev xz-utils
   libpng-dev libjpeg-dev libtiff-dev libjxr-dev libjbig-dev
