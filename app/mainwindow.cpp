@@ -74,10 +74,7 @@ void MainWindow::connectPages()
 void MainWindow::warnPortNotOpened()
 {
     const QString title = QStringLiteral("告警"), text = QStringLiteral("请先打开串口");
-    if (m_messageHook)
-        m_messageHook(QMessageBox::Warning, title, text);
-    else
-        QMessageBox::warning(this, title, text, QMessageBox::Ok);
+    showMessage(m_messageHook, this, QMessageBox::Warning, title, text);
 }
 
 void MainWindow::show()

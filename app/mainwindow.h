@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QMainWindow>
+#include "messagehook.h"
+
 #include <QMessageBox>
 #include <QStringList>
 
@@ -23,8 +25,6 @@ class MainWindow : public QMainWindow
     Q_OBJECT
 
 public:
-    using MessageHook = std::function<void(QMessageBox::Icon icon, const QString& title, const QString& text)>;
-
     // extraPorts: device paths given on the command line, offered after the
     // ports the system enumerates (pseudo-terminals are not enumerated).
     explicit MainWindow(const QStringList& extraPorts = {}, QWidget* parent = nullptr);

@@ -27,12 +27,7 @@ void PageHooks::critical(QWidget* parent, const QString& text) const
 
 void PageHooks::show(QWidget* parent, QMessageBox::Icon icon, const QString& title, const QString& text) const
 {
-    if (message) {
-        message(icon, title, text);
-        return;
-    }
-    QMessageBox box(icon, title, text, QMessageBox::Ok, parent);
-    box.exec();
+    showMessage(message, parent, icon, title, text);
 }
 
 QString PageHooks::askImageFile(QWidget* parent, const QString& dir) const

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QImage>
+#include "messagehook.h"
+
 #include <QMessageBox>
 #include <QRegularExpression>
 #include <QString>
@@ -17,7 +19,6 @@ class QWidget;
 // Helpers the two image pages share: message boxes that tests can record,
 // the file dialog, the port query, the log view and the address field.
 
-using MessageHook = std::function<void(QMessageBox::Icon icon, const QString& title, const QString& text)>;
 using FileChooser = std::function<QString(QWidget* parent, const QString& dir)>;
 using PortOpenQuery = std::function<bool()>;
 

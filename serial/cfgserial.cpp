@@ -25,12 +25,6 @@ const char* const kCodeNames[] = { "正常", "端口号", "端口忙", "波特�
 constexpr int kCodeOpen = 8;
 constexpr int kCodeBusy = 2;
 
-void showMessageBox(QMessageBox::Icon icon, const QString& strTitle, const QString& strText)
-{
-    QMessageBox box(icon, strTitle, strText, QMessageBox::Ok);
-    box.exec();
-}
-
 }  // namespace
 
 CfgSerial::CfgSerial(QWidget* parent)
@@ -38,7 +32,6 @@ CfgSerial::CfgSerial(QWidget* parent)
     , m_ui(new Ui::CfgSerial)
     , m_detail(new CfgDetail(this))
     , m_enumerator(platformPorts)
-    , m_messageHook(showMessageBox)
 {
     registerPortParam();
     m_ui->setupUi(this);
@@ -84,8 +77,7 @@ void CfgSerial::setMessageHook(MessageHook hook)
 
 void CfgSerial::showMessage(QMessageBox::Icon icon, const QString& strTitle, const QString& strText)
 {
-    if (m_messageHook)
-        m_messageHook(icon, strTitle, strText);
+    ::showMessage(m_messageHook, this, icon, strTitle, strText);
 }
 
 int CfgSerial::findPortData(const QString& strSystem) const

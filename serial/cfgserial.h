@@ -2,6 +2,8 @@
 
 #include <QGroupBox>
 #include <QList>
+#include "messagehook.h"
+
 #include <QMessageBox>
 #include <QString>
 #include <QStringList>
@@ -27,8 +29,6 @@ class CfgSerial : public QGroupBox
     Q_OBJECT
 public:
     using PortEnumerator = std::function<QList<PortEntry>()>;
-    using MessageHook = std::function<void(QMessageBox::Icon icon, const QString& strTitle,
-                                           const QString& strText)>;
 
     explicit CfgSerial(QWidget* parent = nullptr);
     ~CfgSerial() override;

@@ -78,10 +78,6 @@ RxTx::RxTx(QWidget* parent)
 
     m_flushTimer.setSingleShot(true);
     connect(&m_flushTimer, &QTimer::timeout, this, &RxTx::flushRx);
-
-    m_messageBox = [this](const QString& strTitle, const QString& strText) {
-        QMessageBox::warning(this, strTitle, strText, QMessageBox::Ok);
-    };
 }
 
 RxTx::~RxTx()
@@ -338,8 +334,7 @@ void RxTx::clearRx()
 
 void RxTx::warn(const QString& strTitle, const QString& strText)
 {
-    if (m_messageBox)
-        m_messageBox(strTitle, strText);
+    showMessage(m_messageHook, this, QMessageBox::Warning, strTitle, strText);
 }
 
 void RxTx::scheduleFlush()

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "messagehook.h"
 #include "rxdisplay.h"
 
 #include <QButtonGroup>
@@ -23,16 +24,13 @@ class RxTx : public QWidget
     Q_OBJECT
 
 public:
-    // Shows a modal warning; replaceable so tests can record instead.
-    using MessageBox = std::function<void(const QString& strTitle, const QString& strText)>;
-
     explicit RxTx(QWidget* parent = nullptr);
     ~RxTx() override;
 
     virtual void loadSettings(QSettings* settings);
     virtual void saveSettings(QSettings* settings);
 
-    void setMessageBox(MessageBox messageBox) { m_messageBox = std::move(messageBox); }
+    void setMessageHook(MessageHook hook) { m_messageHook = std::move(hook); }
     // Interval at which received text is inserted into the view in one batch.
     void setRxFlushInterval(int nMs) { m_nFlushMs = nMs; }
     // Receive display logic, for tests and tools that drive it directly.
@@ -72,5 +70,5 @@ private:
     RxDisplay m_rxDisplay;  // holds m_nRxMode, m_nSubPkgTime, m_rxTimer and m_rxStore
     QTimer m_flushTimer;
     int m_nFlushMs = 30;  // batch interval of the receive view
-    MessageBox m_messageBox;
+    MessageHook m_messageHook;
 };

@@ -66,7 +66,7 @@ bool ProgramRig::openWindow(QString& error)
     child<CfgSerial>("groupCfgSerial")->setMessageHook(record);
     child<FileTrans>("tabFileTrans")->setMessageHook(record);
     child<TransTest>("tabTransTest")->setMessageHook(record);
-    child<RxTx>("tabRxTx")->setMessageBox([this](const QString& title, const QString& text) {
+    child<RxTx>("tabRxTx")->setMessageHook([this](QMessageBox::Icon, const QString& title, const QString& text) {
         m_messages << title + ":" + text;
     });
     auto chooser = [this](QWidget*, const QString&) { return m_nextFile; };

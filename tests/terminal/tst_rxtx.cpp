@@ -77,7 +77,7 @@ void TestRxTx::init()
 {
     m_warnings.clear();
     m_page = std::make_unique<RxTx>(nullptr);
-    m_page->setMessageBox([this](const QString& title, const QString& text) { m_warnings.append({title, text}); });
+    m_page->setMessageHook([this](QMessageBox::Icon, const QString& title, const QString& text) { m_warnings.append({title, text}); });
     m_page->setRxFlushInterval(5);
     m_page->show();
     QVERIFY(QTest::qWaitForWindowExposed(m_page.get()));

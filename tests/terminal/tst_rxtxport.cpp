@@ -50,7 +50,7 @@ void TestRxTxPort::init()
     m_pty = std::make_unique<PtyPair>();
     QVERIFY(m_pty->isValid());
     m_page = std::make_unique<RxTx>(nullptr);
-    m_page->setMessageBox([](const QString& title, const QString& text) {
+    m_page->setMessageHook([](QMessageBox::Icon, const QString& title, const QString& text) {
         QFAIL(qPrintable(QStringLiteral("unexpected message: %1 %2").arg(title, text)));
     });
     m_page->setRxFlushInterval(5);
