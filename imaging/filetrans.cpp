@@ -27,7 +27,6 @@ FileTrans::FileTrans(QWidget* parent)
 
     setupTransferInputs(ui->cmbCompress, ui->editDstAddr, ui->editKeepTime, m_regAddr);
 
-
     connect(ui->pbFileImport, &QPushButton::clicked, this, &FileTrans::openFile);
     connect(ui->pbSend, &QPushButton::clicked, this, &FileTrans::sendFile);
     connect(m_recvTimer, &QTimer::timeout, this, &FileTrans::recvTimeout);
@@ -165,12 +164,7 @@ void FileTrans::sendFile()
 
     // Cursors of an earlier transfer point into the payload about to be replaced.
     m_devices.clear();
-    PayloadOptions opt;
-    opt.bRle = ui->chkRle->isChecked();
-    opt.nCompress = ui->cmbCompress->currentData().toInt();
-    opt.nImgType = m_nImgType;
-    opt.strFilePath = m_strFilePath;
-    opt.nFileSize = m_nFileSize;
+    const PayloadOptions opt = payloadOptions(ui->chkRle, ui->cmbCompress, m_nImgType, m_strFilePath, m_nFileSize);
     if (!preparePayload(this, m_hooks, m_payload, m_image, opt))
         return;
     appendLog(QStringLiteral("准备发送文件大小: %L1 字节").arg(m_payload.size()), kLogPlain, true);
@@ -254,12 +248,7 @@ int FileTrans::onAwakenAnswer(const QByteArray& frame)
 
 int FileTrans::packetStatus(const uchar* p)
 {
-    if (!p)
-        return -1;
-    const PacketAck ack { p[0], p[1], p[2] };
-    const int s = ackStatus(ack);
-    appendLog(ackLogLine(ack), s == kAckOk ? kLogPlain : kLogRed, true);
-    return s;
+    return logPacketStatus(ui->textEditLog, p);
 }
 
 int FileTrans::onPacketAnswer(const QByteArray& frame)

@@ -2,7 +2,9 @@
 
 #include "packetcursor.h"
 #include "payload.h"
+#include "transferframes.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QFileDialog>
 #include <QIntValidator>
@@ -111,4 +113,26 @@ void setupTransferInputs(QComboBox* compress, QLineEdit* addr, QLineEdit* keepTi
     compress->setCurrentIndex(1);
     addr->setValidator(new QRegularExpressionValidator(addrPattern, addr));
     keepTime->setValidator(new QIntValidator(0, 2147483647, keepTime));
+}
+
+PayloadOptions payloadOptions(const QCheckBox* rle, const QComboBox* compress, quint16 nImgType,
+                              const QString& strFilePath, quint32 nFileSize)
+{
+    PayloadOptions opt;
+    opt.bRle = rle->isChecked();
+    opt.nCompress = compress->currentData().toInt();
+    opt.nImgType = nImgType;
+    opt.strFilePath = strFilePath;
+    opt.nFileSize = nFileSize;
+    return opt;
+}
+
+int logPacketStatus(QTextEdit* log, const uchar* p)
+{
+    if (!p)
+        return -1;
+    const PacketAck ack { p[0], p[1], p[2] };
+    const int s = ackStatus(ack);
+    appendLog(log, ackLogLine(ack), s == kAckOk ? kLogPlain : kLogRed, true);
+    return s;
 }

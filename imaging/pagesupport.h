@@ -10,6 +10,7 @@
 #include <functional>
 
 struct PayloadOptions;
+class QCheckBox;
 class QComboBox;
 class QLineEdit;
 class QProgressBar;
@@ -63,6 +64,14 @@ bool preparePayload(QWidget* parent, const PageHooks& hooks, QByteArray& payload
 // the address pattern and the keep time as a non-negative int.
 void setupTransferInputs(QComboBox* compress, QLineEdit* addr, QLineEdit* keepTime,
                          const QRegularExpression& addrPattern);
+
+// What the operator chose for the payload, with the loaded file's facts.
+PayloadOptions payloadOptions(const QCheckBox* rle, const QComboBox* compress, quint16 nImgType,
+                              const QString& strFilePath, quint32 nFileSize);
+
+// Evaluates the three acknowledgement bytes at p, logs the status line (red
+// unless the status is 0) and returns the status; -1 when p is null.
+int logPacketStatus(QTextEdit* log, const uchar* p);
 
 // Fit into the display's 240 x 416, keeping the aspect ratio.
 QImage scaledForDisplay(const QImage& image);

@@ -32,7 +32,6 @@ TransTest::TransTest(QWidget* parent)
         ui->cmbRun->addItem(QString::fromUtf8(modes[i]), i);
     ui->cmbRun->setCurrentIndex(0);
 
-
     connect(ui->pbFileImport, &QPushButton::clicked, this, &TransTest::openFile);
     connect(ui->pbRun, &QPushButton::clicked, this, &TransTest::run);
     connect(ui->pbStop, &QPushButton::clicked, this, &TransTest::stop);
@@ -204,12 +203,7 @@ void TransTest::sendAwaken(quint32 nAddr, quint16 nFreq, quint16 nAwakenId, quin
 void TransTest::sendFile()
 {
     m_devices.clear();
-    PayloadOptions opt;
-    opt.bRle = ui->chkRle->isChecked();
-    opt.nCompress = ui->cmbCompress->currentData().toInt();
-    opt.nImgType = m_nImgType;
-    opt.strFilePath = m_strFilePath;
-    opt.nFileSize = m_nFileSize;
+    const PayloadOptions opt = payloadOptions(ui->chkRle, ui->cmbCompress, m_nImgType, m_strFilePath, m_nFileSize);
     if (!preparePayload(this, m_hooks, m_payload, m_image, opt))
         return;
     m_bSending = true;
@@ -262,10 +256,7 @@ int TransTest::onPacketAnswer(const QByteArray& frame)
         failTransfer(frame);
         return -1;
     }
-    const uchar* p = reinterpret_cast<const uchar*>(frame.constData()) + dtu::kPayloadOffset;
-    const PacketAck ack { p[0], p[1], p[2] };
-    const int s = ackStatus(ack);
-    appendLog(ackLogLine(ack), s == kAckOk ? kLogPlain : kLogRed, true);
+    const int s = packetStatus(reinterpret_cast<const uchar*>(frame.constData()) + dtu::kPayloadOffset);
     if (s != kAckOk) {
         failTransfer(frame);
         return s;
@@ -287,6 +278,11 @@ int TransTest::onPacketAnswer(const QByteArray& frame)
     m_devices.resetAll();
     appendLog(QStringLiteral("本次发送完毕, 耗时: %1 秒").arg(formatElapsed(m_sendTime.elapsed())), kLogPlain, true);
     return s;
+}
+
+int TransTest::packetStatus(const uchar* p)
+{
+    return logPacketStatus(ui->textEditLog, p);
 }
 
 void TransTest::failTransfer(const QByteArray& frame)

@@ -78,6 +78,7 @@ private:
     void sendAwaken(quint32 nAddr, quint16 nFreq, quint16 nAwakenId, quint32 nKeepTime);
     int onAwakenAnswer(const QByteArray& frame);
     int onPacketAnswer(const QByteArray& frame);
+    int packetStatus(const uchar* p);
     void failTransfer(const QByteArray& frame);
     void cutOffRunningTask();
     void printStatistics();
