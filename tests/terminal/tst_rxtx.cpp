@@ -1,4 +1,5 @@
 #include "rxdisplay.h"
+#include "loadrxtx.h"
 #include "rxtx.h"
 
 #include <QCheckBox>
@@ -90,16 +91,7 @@ void TestRxTx::cleanup()
 
 void TestRxTx::load(const QVariantMap& values)
 {
-    const QString path = m_dir.filePath(QStringLiteral("load.ini"));
-    QFile::remove(path);
-    {
-        QSettings settings(path, QSettings::IniFormat);
-        settings.beginGroup(QStringLiteral("RxTx"));
-        for (auto it = values.begin(); it != values.end(); ++it)
-            settings.setValue(it.key(), it.value());
-    }
-    QSettings settings(path, QSettings::IniFormat);
-    m_page->loadSettings(&settings);
+    loadRxTxSettings(m_page.get(), m_dir.filePath(QStringLiteral("load.ini")), values);
 }
 
 void TestRxTx::typeTx(const QString& text)

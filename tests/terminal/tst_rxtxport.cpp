@@ -1,5 +1,6 @@
 #include "portparam.h"
 #include "ptypair.h"
+#include "loadrxtx.h"
 #include "rxtx.h"
 #include "workerserial.h"
 
@@ -89,16 +90,7 @@ void TestRxTxPort::cleanup()
 
 void TestRxTxPort::load(const QVariantMap& values)
 {
-    const QString path = m_dir.filePath(QStringLiteral("telvane.ini"));
-    QFile::remove(path);
-    {
-        QSettings settings(path, QSettings::IniFormat);
-        settings.beginGroup(QStringLiteral("RxTx"));
-        for (auto it = values.begin(); it != values.end(); ++it)
-            settings.setValue(it.key(), it.value());
-    }
-    QSettings settings(path, QSettings::IniFormat);
-    m_page->loadSettings(&settings);
+    loadRxTxSettings(m_page.get(), m_dir.filePath(QStringLiteral("telvane.ini")), values);
 }
 
 void TestRxTxPort::typedDataReachesTheDeviceByteExact_data()
