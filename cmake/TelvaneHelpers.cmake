@@ -38,3 +38,15 @@ function(telvane_add_qtest name)
     LABELS "${ARG_LABELS}"
     ENVIRONMENT "QT_QPA_PLATFORM=offscreen;QT_LOGGING_RULES=default.debug=false")
 endfunction()
+
+# Adds the listed subfolders of the current folder that exist and that the
+# build wants (TELVANE_ONLY); all but pixrun need the Qt program's build.
+function(telvane_add_folders)
+  foreach(dir IN LISTS ARGN)
+    telvane_wants(${dir} want)
+    if(want AND EXISTS ${CMAKE_CURRENT_SOURCE_DIR}/${dir}/CMakeLists.txt
+       AND (dir STREQUAL "pixrun" OR TELVANE_GUI))
+      add_subdirectory(${dir})
+    endif()
+  endforeach()
+endfunction()
