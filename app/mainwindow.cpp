@@ -32,8 +32,10 @@ MainWindow::MainWindow(const QStringList& extraPorts, QWidget* parent)
     // thread once the thread's loop has ended.
     connect(m_thread, &QThread::finished, m_worker, &QObject::deleteLater);
 
-    ui->tabFileTrans->setWorker(m_worker);
-    ui->tabTransTest->setWorker(m_worker);
+    WorkerSerial* worker = m_worker;
+    const auto portOpen = [worker] { return worker->isOpen(); };
+    ui->tabFileTrans->setPortOpenQuery(portOpen);
+    ui->tabTransTest->setPortOpenQuery(portOpen);
     connectPages();
     m_thread->start();
 }

@@ -4,7 +4,6 @@
 #include "dtuframe.h"
 #include "payload.h"
 #include "transferframes.h"
-#include "workerserial.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -37,12 +36,6 @@ FileTrans::FileTrans(QWidget* parent)
 FileTrans::~FileTrans()
 {
     delete ui;
-}
-
-void FileTrans::setWorker(WorkerSerial* worker)
-{
-    m_worker = worker;
-    m_hooks.portOpen = [worker] { return worker && worker->isOpen(); };
 }
 
 void FileTrans::setTimeouts(const TransferTimeouts& timeouts)

@@ -16,7 +16,6 @@
 class QLineEdit;
 class QSettings;
 class QTimer;
-class WorkerSerial;
 
 namespace Ui {
 class FileTrans;
@@ -36,9 +35,7 @@ public:
     virtual void loadSettings(QSettings* settings);
     virtual void saveSettings(QSettings* settings);
 
-    // The page only asks the worker whether its port is open.
-    void setWorker(WorkerSerial* worker);
-    // Replaces the worker's answer, e.g. for tools without a worker.
+    // The page only asks whether the port is open (null: it counts as closed).
     void setPortOpenQuery(PortOpenQuery query) { m_hooks.portOpen = std::move(query); }
     void setMessageHook(MessageHook hook) { m_hooks.message = std::move(hook); }
     void setFileChooser(FileChooser chooser) { m_hooks.chooseFile = std::move(chooser); }
@@ -91,7 +88,6 @@ private:
     QString m_strFilePath;
     QByteArray m_payload;
     DeviceCursors m_devices;
-    WorkerSerial* m_worker = nullptr;
     QImage m_image;
     PageHooks m_hooks;
     TransferTimeouts m_timeouts;

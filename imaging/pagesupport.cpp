@@ -93,11 +93,6 @@ bool preparePayload(QWidget* parent, const PageHooks& hooks, QByteArray& payload
     return true;
 }
 
-QImage scaledForDisplay(const QImage& image)
-{
-    return image.scaled(240, 416, Qt::KeepAspectRatio, Qt::SmoothTransformation);
-}
-
 void setProgressFailed(QProgressBar* bar, bool bFailed)
 {
     bar->setStyleSheet(bFailed ? QStringLiteral("QProgressBar::chunk {background-color: #FF6E6E;}")

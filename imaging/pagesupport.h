@@ -73,9 +73,6 @@ PayloadOptions payloadOptions(const QCheckBox* rle, const QComboBox* compress, q
 // unless the status is 0) and returns the status; -1 when p is null.
 int logPacketStatus(QTextEdit* log, const uchar* p);
 
-// Fit into the display's 240 x 416, keeping the aspect ratio.
-QImage scaledForDisplay(const QImage& image);
-
 void setProgressFailed(QProgressBar* bar, bool bFailed);
 
 // Address field pattern: address-frequency-wake-up id.

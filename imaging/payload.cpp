@@ -87,3 +87,8 @@ int buildPayload(QByteArray& payload, const QImage& image, const PayloadOptions&
     }
     return result;
 }
+
+QImage scaledForDisplay(const QImage& image)
+{
+    return image.scaled(240, 416, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+}

@@ -46,5 +46,8 @@ quint16 imgTypeForSuffix(const QString& suffix, quint16 nCurrent);
 // status (payload then holds the first 12 header bytes only).
 int buildPayload(QByteArray& payload, const QImage& image, const PayloadOptions& opt);
 
+// Fit into the display's 240 x 416, keeping the aspect ratio.
+QImage scaledForDisplay(const QImage& image);
+
 // The display bitmap container of an image: grayscale, 8x8 dither, one block.
 QByteArray buildContainer(const QImage& image);

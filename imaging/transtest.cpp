@@ -4,7 +4,6 @@
 #include "dtuframe.h"
 #include "payload.h"
 #include "transferframes.h"
-#include "workerserial.h"
 
 #include <QDateTime>
 #include <QFile>
@@ -53,12 +52,6 @@ void TransTest::loadSettings(QSettings* settings)
 void TransTest::saveSettings(QSettings* settings)
 {
     Q_UNUSED(settings)
-}
-
-void TransTest::setWorker(WorkerSerial* worker)
-{
-    m_worker = worker;
-    m_hooks.portOpen = [worker] { return worker && worker->isOpen(); };
 }
 
 void TransTest::setTimeouts(const TransferTimeouts& timeouts)

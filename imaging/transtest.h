@@ -15,7 +15,6 @@
 
 class QSettings;
 class QTimer;
-class WorkerSerial;
 
 namespace Ui {
 class TransTest;
@@ -46,7 +45,6 @@ public:
     virtual void loadSettings(QSettings* settings);
     virtual void saveSettings(QSettings* settings);
 
-    void setWorker(WorkerSerial* worker);
     void setPortOpenQuery(PortOpenQuery query) { m_hooks.portOpen = std::move(query); }
     void setMessageHook(MessageHook hook) { m_hooks.message = std::move(hook); }
     void setFileChooser(FileChooser chooser) { m_hooks.chooseFile = std::move(chooser); }
@@ -106,7 +104,6 @@ private:
     QString m_strFilePath;
     QByteArray m_payload;
     DeviceCursors m_devices;
-    WorkerSerial* m_worker = nullptr;
     QImage m_image;
     PageHooks m_hooks;
     TransferTimeouts m_timeouts;

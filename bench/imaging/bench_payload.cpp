@@ -1,7 +1,6 @@
 // Payload preparation for a full-size display image: scale, grey, dither,
 // container, LZMA. Prints the median over many runs and the sizes produced.
 #include "lzmacompress.h"
-#include "pagesupport.h"
 #include "payload.h"
 
 #include <QCoreApplication>

@@ -102,7 +102,7 @@ int main(int argc, char** argv)
                               Q_ARG(QString, QString::fromLocal8Bit(name)));
 
     FileTrans page;
-    page.setWorker(worker);
+    page.setPortOpenQuery([worker] { return worker->isOpen(); });
     page.setMessageHook([](QMessageBox::Icon, const QString&, const QString& text) {
         std::fprintf(stderr, "message: %s\n", qPrintable(text));
     });

@@ -44,7 +44,8 @@ public:
     template <class Page>
     void attach(Page* page)
     {
-        page->setWorker(m_worker);
+        WorkerSerial* worker = m_worker;
+        page->setPortOpenQuery([worker] { return worker->isOpen(); });
         connect(page, &Page::sendData, m_worker, &WorkerSerial::sendData);
         connect(m_worker, &WorkerSerial::dtuResponse, page, &Page::transResponse);
     }

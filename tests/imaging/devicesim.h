@@ -36,7 +36,8 @@ public:
         connect(m_worker, &WorkerSerial::dtuResponse, page, &Page::transResponse);
         // Connected after the page: when this runs, the page has seen the frame.
         connect(m_worker, &WorkerSerial::dtuResponse, this, &DeviceSim::onDelivered);
-        page->setWorker(m_worker);
+        WorkerSerial* worker = m_worker;
+        page->setPortOpenQuery([worker] { return worker->isOpen(); });
     }
 
     // Next complete frame the program sent; empty after nTimeoutMs of silence.
