@@ -1,29 +1,24 @@
 #pragma once
 
-#include "devicecursors.h"
 #include "pagesupport.h"
-#include "transfertiming.h"
+#include "sourceimage.h"
+#include "transfersession.h"
 
 #include <QByteArray>
-#include <QElapsedTimer>
-#include <QImage>
 #include <QRegularExpression>
 #include <QString>
 #include <QWidget>
 
-#include <cstdint>
-
-class QLineEdit;
 class QSettings;
-class QTimer;
 
 namespace Ui {
 class FileTrans;
 }
 
-// The page "发送图片": imports an image, prepares its payload and sends it to
-// a display: wake-up (unless the address is 0), then 1024-byte packets, one
-// in flight per answering device. Logs display state reports at any time.
+// The page "发送图片": imports an image, and sends it with a transfer
+// session (wake-up unless the address is 0, then 1024-byte packets, one in
+// flight per answering device), showing the session's log, progress and
+// display state reports.
 class FileTrans : public QWidget
 {
     Q_OBJECT
@@ -39,11 +34,11 @@ public:
     void setPortOpenQuery(PortOpenQuery query) { m_hooks.portOpen = std::move(query); }
     void setMessageHook(MessageHook hook) { m_hooks.message = std::move(hook); }
     void setFileChooser(FileChooser chooser) { m_hooks.chooseFile = std::move(chooser); }
-    void setTimeouts(const TransferTimeouts& timeouts);
+    void setTimeouts(const TransferTimeouts& timeouts) { m_session.setTimeouts(timeouts); }
 
-    int loadImageFile(const QString& path);
-    bool isSending() const { return m_bSending; }
-    const QByteArray& payload() const { return m_payload; }
+    ImageLoadResult loadImageFile(const QString& path);
+    bool isSending() const { return m_session.isBusy(); }
+    const QByteArray& payload() const { return m_session.payload(); }
 
 signals:
     void sendData(QByteArray byteData);
@@ -55,40 +50,14 @@ public slots:
 private slots:
     void openFile();
     void sendFile();
-    void recvTimeout();
-    void awakenTimeout();
-    void setPoint();
-    int getId(uint32_t& nAddr, uint16_t& nFreq, uint16_t& nAwakenId);
+    int getId(quint32& nAddr);
 
 private:
-    void sendAwaken(quint32 nAddr, quint16 nFreq, quint16 nAwakenId, quint32 nKeepTime);
-    void startPacketPhase();
-    int onAwakenAnswer(const QByteArray& frame);
-    int onPacketAnswer(const QByteArray& frame);
-    int onDisplayState(const QByteArray& frame);
-    int packetStatus(const uchar* p);
-    void failTransfer(const QByteArray& frame);
-    void finish(int nProgress);
-    void setIdleButton();
-    void appendLog(const QString& text, int nColour, bool bNewline);
+    void onFinished(const TransferOutcome& outcome);
 
-    bool m_bSending = false;
-    quint16 m_nImgType = 0xFFFF;
-    quint16 m_nFreq = 0xFFFF;
-    quint16 m_nAwakenId = 0xFFFF;
-    quint32 m_nAddr = 0;
-    quint32 m_nFileSize = 0;
     Ui::FileTrans* ui = nullptr;
-    QTimer* m_recvTimer = nullptr;
-    QTimer* m_awakenTimer = nullptr;
-    QTimer* m_pointTimer = nullptr;
-    QElapsedTimer m_awakenTime;
-    QElapsedTimer m_sendTime;
     QRegularExpression m_regAddr;
-    QString m_strFilePath;
-    QByteArray m_payload;
-    DeviceCursors m_devices;
-    QImage m_image;
+    SourceImage m_source;
+    TransferSession m_session;
     PageHooks m_hooks;
-    TransferTimeouts m_timeouts;
 };

@@ -1,8 +1,7 @@
 #include "pagesupport.h"
 
-#include "packetcursor.h"
 #include "payload.h"
-#include "transferframes.h"
+#include "sourceimage.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -32,65 +31,57 @@ void PageHooks::show(QWidget* parent, QMessageBox::Icon icon, const QString& tit
     showMessage(message, parent, icon, title, text);
 }
 
-QString PageHooks::askImageFile(QWidget* parent, const QString& dir) const
+QString PageHooks::askImportFile(QWidget* parent, bool bSending, const QString& dir) const
 {
+    if (bSending) {
+        warn(parent, QStringLiteral("文件正在发送"));
+        return QString();
+    }
     if (chooseFile)
         return chooseFile(parent, dir);
     return QFileDialog::getOpenFileName(parent, QObject::tr("打开图片文件"), dir, QStringLiteral("img(*.png *.jpg *.*)"));
 }
 
-void appendLog(QTextEdit* edit, const QString& text, int nColour, bool bNewline)
+void PageHooks::warnImportFailure(QWidget* parent, ImageLoadResult r, bool bMissingUnopenable) const
 {
-    if (text.isEmpty())
+    if (r == ImageLoadResult::NotAnImage)
+        warn(parent, QStringLiteral("加载图片失败"));
+    else if (r == ImageLoadResult::Unreadable || (bMissingUnopenable && r != ImageLoadResult::Loaded))
+        warn(parent, QStringLiteral("打开文件失败"));
+    else if (r != ImageLoadResult::Loaded)
+        warn(parent, QStringLiteral("加载图片未知错误"));
+}
+
+void appendLog(QTextEdit* edit, const LogLine& line)
+{
+    if (line.text.isEmpty()) {
+        if (line.bNewline)
+            edit->append(QString());
         return;
+    }
     QTextCursor cursor = edit->textCursor();
     cursor.movePosition(QTextCursor::End);
     QTextCharFormat format;
-    if (nColour == kLogRed)
+    if (line.severity == LogSeverity::Failure)
         format.setForeground(QBrush(QColor(0xFF6E6E)));
     cursor.setCharFormat(format);
-    cursor.insertText(bNewline ? text + QLatin1Char('\n') : text);
+    cursor.insertText(line.bNewline ? line.text + QLatin1Char('\n') : line.text);
     edit->setTextCursor(cursor);
 }
 
-bool checkNotEmpty(QLineEdit* edit, const QString& name, QWidget* parent, const PageHooks& hooks)
+int readTargetId(QLineEdit* edit, QWidget* parent, const PageHooks& hooks, quint32& nAddr)
 {
-    if (!edit->text().isEmpty())
-        return false;
-    hooks.warn(parent, QStringLiteral(" %1不能为空\n请输入%1").arg(name));
-    edit->setText(QStringLiteral("0"));
-    edit->selectAll();
-    return true;
-}
-
-int readTargetId(QLineEdit* edit, QWidget* parent, const PageHooks& hooks, uint32_t& nAddr, uint16_t& nFreq,
-                 uint16_t& nAwakenId)
-{
-    if (checkNotEmpty(edit, QStringLiteral("目的地址"), parent, hooks))
+    if (edit->text().isEmpty()) {
+        hooks.warn(parent, QStringLiteral(" %1不能为空\n请输入%1").arg(QStringLiteral("目的地址")));
+        edit->setText(QStringLiteral("0"));
+        edit->selectAll();
         return -1;
+    }
     bool bOk = false;
     nAddr = edit->text().toUInt(&bOk, 10);
     if (!bOk)
         nAddr = 0;
-    nFreq = 0;
-    nAwakenId = 0;
     return 0;
-}
-
-bool preparePayload(QWidget* parent, const PageHooks& hooks, QByteArray& payload, const QImage& image,
-                    const PayloadOptions& opt)
-{
-    if (buildPayload(payload, image, opt) != 0) {
-        hooks.critical(parent, QStringLiteral("生成图片数据失败"));
-        return false;
-    }
-    if (packetCount(payload.size()) > kMaxPackets) {
-        hooks.critical(parent, QStringLiteral("图片数据过大: %L1 字节, 超过 %2 包, 无法发送")
-                                   .arg(payload.size())
-                                   .arg(kMaxPackets));
-        return false;
-    }
-    return true;
 }
 
 void setProgressFailed(QProgressBar* bar, bool bFailed)
@@ -110,24 +101,13 @@ void setupTransferInputs(QComboBox* compress, QLineEdit* addr, QLineEdit* keepTi
     keepTime->setValidator(new QIntValidator(0, 2147483647, keepTime));
 }
 
-PayloadOptions payloadOptions(const QCheckBox* rle, const QComboBox* compress, quint16 nImgType,
-                              const QString& strFilePath, quint32 nFileSize)
+PayloadOptions payloadOptions(const QCheckBox* rle, const QComboBox* compress, const SourceImage& source)
 {
     PayloadOptions opt;
     opt.bRle = rle->isChecked();
     opt.nCompress = compress->currentData().toInt();
-    opt.nImgType = nImgType;
-    opt.strFilePath = strFilePath;
-    opt.nFileSize = nFileSize;
+    opt.nImgType = source.nImgType;
+    opt.strFilePath = source.strFilePath;
+    opt.nFileSize = source.nFileSize;
     return opt;
-}
-
-int logPacketStatus(QTextEdit* log, const uchar* p)
-{
-    if (!p)
-        return -1;
-    const PacketAck ack { p[0], p[1], p[2] };
-    const int s = ackStatus(ack);
-    appendLog(log, ackLogLine(ack), s == kAckOk ? kLogPlain : kLogRed, true);
-    return s;
 }

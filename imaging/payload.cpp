@@ -3,6 +3,7 @@
 #include "dither.h"
 #include "kvbitmap.h"
 #include "lzmacompress.h"
+#include "packetcursor.h"
 
 #include <QDataStream>
 #include <QFile>
@@ -91,4 +92,13 @@ int buildPayload(QByteArray& payload, const QImage& image, const PayloadOptions&
 QImage scaledForDisplay(const QImage& image)
 {
     return image.scaled(240, 416, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+}
+
+QString buildSendablePayload(QByteArray& payload, const QImage& image, const PayloadOptions& opt)
+{
+    if (buildPayload(payload, image, opt) != 0)
+        return QStringLiteral("生成图片数据失败");
+    if (packetCount(payload.size()) > kMaxPackets)
+        return QStringLiteral("图片数据过大: %L1 字节, 超过 %2 包, 无法发送").arg(payload.size()).arg(kMaxPackets);
+    return QString();
 }

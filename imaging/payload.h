@@ -46,6 +46,11 @@ quint16 imgTypeForSuffix(const QString& suffix, quint16 nCurrent);
 // status (payload then holds the first 12 header bytes only).
 int buildPayload(QByteArray& payload, const QImage& image, const PayloadOptions& opt);
 
+// buildPayload for sending: empty when the payload can go, otherwise the
+// operator's reason (it cannot be built, or it needs more packets than one
+// byte can number).
+QString buildSendablePayload(QByteArray& payload, const QImage& image, const PayloadOptions& opt);
+
 // Fit into the display's 240 x 416, keeping the aspect ratio.
 QImage scaledForDisplay(const QImage& image);
 

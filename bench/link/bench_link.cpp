@@ -75,7 +75,7 @@ Run transfer(const Setup& setup)
     page.setMessageHook([](QMessageBox::Icon, const QString&, const QString& text) {
         std::fprintf(stderr, "message: %s\n", qPrintable(text));
     });
-    if (page.loadImageFile(setup.file) != 0) {
+    if (page.loadImageFile(setup.file) != ImageLoadResult::Loaded) {
         std::fprintf(stderr, "cannot load %s\n", qPrintable(setup.file));
         return r;
     }

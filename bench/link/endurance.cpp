@@ -35,23 +35,23 @@ struct Check
 };
 
 // True when every step of the tasks started so far has been counted.
-bool settled(int nMode, const TransTest::Counters& c)
+bool settled(int nMode, const EnduranceCounters& c)
 {
     const quint32 nWakeUps = c.nAwakenOk + c.nAwakenFail;
     const quint32 nSends = c.nSendOk + c.nSendFail;
     switch (nMode) {
-    case TransTest::AwakenOnly:
+    case int(TransferPlan::WakeUpOnly):
         return nWakeUps == c.nTasks;
-    case TransTest::SendOnly:
+    case int(TransferPlan::SendOnly):
         return nSends == c.nTasks;
-    case TransTest::AwakenThenSend:
+    case int(TransferPlan::WakeUpThenSend):
         return nWakeUps == c.nTasks && nSends == c.nAwakenOk;
     default:
         return nSends == c.nTasks && nWakeUps == c.nSendOk;
     }
 }
 
-void printProgress(qint64 nMs, const TransTest::Counters& c, const SimCounts& s)
+void printProgress(qint64 nMs, const EnduranceCounters& c, const SimCounts& s)
 {
     std::printf("[%5.1f min] tasks %u, wake-up ok %u fail %u, send ok %u fail %u | device: wake-ups %d, "
                 "transfers %d, images %d, packets %d, bytes in %lld out %lld\n",
@@ -83,10 +83,10 @@ int main(int argc, char** argv)
     bool ok = false;
     const double minutes = cli.positionalArguments().value(0).toDouble(&ok);
     const int nMode = cli.value(runMode).toInt();
-    if (!ok || minutes <= 0 || nMode < TransTest::AwakenOnly || nMode > TransTest::SendThenAwaken)
+    if (!ok || minutes <= 0 || nMode < int(TransferPlan::WakeUpOnly) || nMode > int(TransferPlan::SendThenWakeUp))
         cli.showHelp(2);
     // Without a wake-up first only a broadcast reaches the sleeping display.
-    const quint32 nAddr = nMode == TransTest::SendOnly ? 0 : kDisplay;
+    const quint32 nAddr = nMode == int(TransferPlan::SendOnly) ? 0 : kDisplay;
     const int nFailEvery = cli.value(failEvery).toInt();
 
     // The page keeps a copy of each payload in the working directory.
@@ -127,7 +127,7 @@ int main(int argc, char** argv)
     QElapsedTimer clock;
     clock.start();
     // A transfer first reaches only a display that is awake already.
-    if (nMode == TransTest::SendThenAwaken)
+    if (nMode == int(TransferPlan::SendThenWakeUp))
         rig.wakeDisplay(kDisplay);
     page.findChild<QPushButton*>("pbRun")->click();
     const qint64 nRunMs = qint64(minutes * 60000);
@@ -139,7 +139,7 @@ int main(int argc, char** argv)
     // clears the counters, so read them first).
     if (!waitFor([&] { return settled(nMode, page.counters()); }, 120000))
         std::printf("the last task did not end within 2 minutes\n");
-    const TransTest::Counters c = page.counters();
+    const EnduranceCounters c = page.counters();
     const SimCounts s = rig.counts();
     page.findChild<QPushButton*>("pbStop")->click();
 
@@ -151,13 +151,13 @@ int main(int argc, char** argv)
 
     const int nExpectedFails = nFailEvery > 0 ? s.nTransfers / nFailEvery : 0;
     // What starts each task, and what the second step of a task follows.
-    const bool bWakeFirst = nMode == TransTest::AwakenOnly || nMode == TransTest::AwakenThenSend;
+    const bool bWakeFirst = nMode == int(TransferPlan::WakeUpOnly) || nMode == int(TransferPlan::WakeUpThenSend);
     const qint64 nFirstSteps = bWakeFirst ? s.nWakeRequests : s.nTransfers;
-    const qint64 nSecondSteps = nMode == TransTest::AwakenThenSend ? c.nSendOk + c.nSendFail
-                                : nMode == TransTest::SendThenAwaken ? c.nAwakenOk + c.nAwakenFail
+    const qint64 nSecondSteps = nMode == int(TransferPlan::WakeUpThenSend) ? c.nSendOk + c.nSendFail
+                                : nMode == int(TransferPlan::SendThenWakeUp) ? c.nAwakenOk + c.nAwakenFail
                                                                      : 0;
-    const qint64 nSecondDue = nMode == TransTest::AwakenThenSend ? c.nAwakenOk
-                              : nMode == TransTest::SendThenAwaken ? c.nSendOk
+    const qint64 nSecondDue = nMode == int(TransferPlan::WakeUpThenSend) ? c.nAwakenOk
+                              : nMode == int(TransferPlan::SendThenWakeUp) ? c.nSendOk
                                                                    : 0;
     const Check checks[] = {
         { "tasks = first steps the device saw", c.nTasks, nFirstSteps },

@@ -312,14 +312,13 @@ void TestE2eSession::repeatedTestCountsWakeUpsAndTransfers()
     m_rig->child<QTabWidget>("tabWidget")->setCurrentWidget(m_rig->child<QWidget>("tabTransTest"));
     auto* page = m_rig->child<TransTest>("tabTransTest");
     TransferTimeouts timeouts;
-    timeouts.nAwakenFactor = 3;  // the page's own
     timeouts.nIntervalUnitMs = 600;
     page->setTimeouts(timeouts);
     m_rig->chooseNextFile(m_greyPng);
     QTest::mouseClick(page->findChild<QPushButton*>("pbFileImport"), Qt::LeftButton);
     QCOMPARE(page->findChild<QLineEdit*>("editPath")->text(), m_greyPng);
     page->findChild<QCheckBox*>("chkRle")->setChecked(true);
-    page->findChild<QComboBox*>("cmbRun")->setCurrentIndex(TransTest::AwakenThenSend);
+    page->findChild<QComboBox*>("cmbRun")->setCurrentIndex(int(TransferPlan::WakeUpThenSend));
     page->findChild<QLineEdit*>("editFileInterval")->setText("2");
     page->findChild<QLineEdit*>("editKeepTime")->setText("500");
 

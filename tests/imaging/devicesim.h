@@ -1,5 +1,6 @@
 #pragma once
 
+#include "answerframes.h"
 #include "ptypair.h"
 #include "workerserial.h"
 
@@ -7,13 +8,6 @@
 #include <QObject>
 #include <QString>
 #include <QThread>
-
-// Answers a device sends.
-QByteArray u32le(quint32 v);
-QByteArray ackFrame(quint32 addr, int count, int index, int status);
-QByteArray awakenAnswerFrame(quint32 device, int result);
-// A PNG of exactly nSize bytes (the loader ignores what follows IEND).
-void writeImageFile(const QString& path, int nSize);
 
 // The DTU and the displays behind it, played over a real pseudo-terminal
 // against the program's own serial worker running in its own thread, wired

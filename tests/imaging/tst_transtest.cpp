@@ -25,16 +25,10 @@ private slots:
     void cleanup();
 
     void formHasNamedWidgetsAndDefaults();
-    void wakeUpOnlyCountsFiveAnsweredWakeUps();
-    void wakeUpThenSendCountsTimeoutAndTwoTransfers();
-    void zeroIntervalStartsNothing();
-    void lateWakeUpAnswerIsLoggedNotCountedAndStillSends();
-    void stopDuringPacketPhaseIgnoresLaterAnswers();
+    void runCountsTimeoutAndTwoTransfersUntilStopped();
+    void intervalIsCheckedBeforeTheAddress();
+    void modeChangedWhileRunningAppliesToTheNextTask();
     void unbuildablePayloadOnlyShowsTheError();
-    void eachOutcomeCountsOnce_data();
-    void eachOutcomeCountsOnce();
-    void sendThenWakeUpCountsTheWakeUp();
-    void dueTaskCutsOffTheRunningTransfer();
 
 private:
     template <class W>
@@ -49,6 +43,7 @@ private:
     QString m_file;
     std::unique_ptr<DeviceSim> m_dev;
     std::unique_ptr<TransTest> m_page;
+    std::unique_ptr<QSignalSpy> m_logSpy;
     QStringList m_messages;
 };
 
@@ -69,9 +64,9 @@ void TestTransTest::init()
     m_page->setMessageHook([this](QMessageBox::Icon, const QString&, const QString& text) { m_messages << text; });
     TransferTimeouts t;
     t.nAckMs = 10000;
-    t.nAwakenFactor = 3;
     t.nIntervalUnitMs = 600;  // interval "1" = 600 ms
     m_page->setTimeouts(t);
+    m_logSpy = std::make_unique<QSignalSpy>(m_page.get(), &TransTest::setLog);
     m_dev->attach(m_page.get());
     m_page->setFileChooser([this](QWidget*, const QString&) { return m_file; });
     w<QPushButton>("pbFileImport")->click();
@@ -84,6 +79,7 @@ void TestTransTest::init()
 
 void TestTransTest::cleanup()
 {
+    m_logSpy.reset();
     m_page.reset();
     m_dev.reset();
 }
@@ -119,74 +115,54 @@ void TestTransTest::formHasNamedWidgetsAndDefaults()
     QVERIFY(!log->isUndoRedoEnabled());
 }
 
-void TestTransTest::wakeUpOnlyCountsFiveAnsweredWakeUps()
+void TestTransTest::runCountsTimeoutAndTwoTransfersUntilStopped()
 {
-    configure(TransTest::AwakenOnly, "5000");
+    configure(int(TransferPlan::WakeUpThenSend), "100");  // wake-up time-out 300 ms
     runPage();
-    for (int i = 0; i < 5; ++i) {
-        const QByteArray req = m_dev->nextFrame();
-        QCOMPARE(req.toHex(), encodeFrame(0, dtu::kCtlAwaken, u32le(77) + u32le(5000)).toHex());
-        QVERIFY(m_dev->answer(awakenAnswerFrame(77, 0)));
-    }
-    QVERIFY(!m_dev->nextFrame().isEmpty());  // the sixth task
-    QVERIFY(log().contains(QStringLiteral("成功: 唤醒 5 次, 发送 0 次, 总 5 次\n\n")));
-    QVERIFY(log().contains(QStringLiteral("执行第 6 次任务")));
-    QVERIFY(!log().contains(QStringLiteral("失败:")));
-    QCOMPARE(m_page->counters().nAwakenOk, 5u);
-}
-
-void TestTransTest::wakeUpThenSendCountsTimeoutAndTwoTransfers()
-{
-    configure(TransTest::AwakenThenSend, "100");  // wake-up time-out 300 ms
-    runPage();
-    QCOMPARE(frameControl(m_dev->nextFrame()), dtu::kCtlAwaken);  // left unanswered
-    for (int i = 0; i < 2; ++i) {
+    QCOMPARE(m_dev->nextFrame().toHex(), encodeFrame(0, dtu::kCtlAwaken, u32le(77) + u32le(100)).toHex());
+    for (int i = 0; i < 2; ++i) {  // the first wake-up was left unanswered
         QCOMPARE(frameControl(m_dev->nextFrame()), dtu::kCtlAwaken);
         QVERIFY(m_dev->answer(awakenAnswerFrame(77, 0)));
         acknowledgeTransfer();
     }
     QCOMPARE(frameControl(m_dev->nextFrame()), dtu::kCtlAwaken);
-    QVERIFY(log().contains(QStringLiteral("成功: 唤醒 2 次, 发送 2 次, 总 2 次\n失败: 唤醒 1 次, 发送 0 次, 总 1 次\n")));
     QVERIFY(log().contains(QStringLiteral("唤醒超时\n")));
-}
-
-void TestTransTest::zeroIntervalStartsNothing()
-{
-    w<QLineEdit>("editFileInterval")->setText("0");
-    runPage();
-    QCOMPARE(log(), QStringLiteral("间隔时间错误\n"));
-    QVERIFY(m_dev->staysSilent(200));
-    QCOMPARE(m_page->counters().nTasks, 0u);
-}
-
-void TestTransTest::lateWakeUpAnswerIsLoggedNotCountedAndStillSends()
-{
-    configure(TransTest::AwakenThenSend, "50");
-    w<QLineEdit>("editFileInterval")->setText("20");  // no second task during the test
-    runPage();
-    QCOMPARE(frameControl(m_dev->nextFrame()), dtu::kCtlAwaken);
-    QTRY_VERIFY_WITH_TIMEOUT(log().contains(QStringLiteral("唤醒超时")), 10000);
-    QVERIFY(m_dev->answer(awakenAnswerFrame(77, 0)));
     QVERIFY(log().contains(QStringLiteral("唤醒地址: 77, 成功 耗时: ")));
-    QCOMPARE(m_page->counters().nAwakenOk, 0u);
-    QCOMPARE(m_page->counters().nAwakenFail, 1u);
-    acknowledgeTransfer();
-    QCOMPARE(m_page->counters().nSendOk, 1u);
-}
+    QVERIFY(log().contains(QStringLiteral("成功: 唤醒 2 次, 发送 2 次, 总 2 次\n失败: 唤醒 1 次, 发送 0 次, 总 1 次\n\n")));
+    QVERIFY(log().contains(QStringLiteral("执行第 4 次任务")));
+    QCOMPARE(m_logSpy->first().at(0).toString(), QStringLiteral("唤醒超时"));
 
-void TestTransTest::stopDuringPacketPhaseIgnoresLaterAnswers()
-{
-    configure(TransTest::SendOnly, "100");
-    runPage();
-    QCOMPARE(frameControl(m_dev->nextFrame()), dtu::kCtlPacket);
     w<QPushButton>("pbStop")->click();
     QVERIFY(log().endsWith(QStringLiteral("手动停止\n")));
+    QCOMPARE(m_page->counters().nTasks, 0u);
     const QString before = log();
-    QVERIFY(m_dev->answer(ackFrame(77, 1, 0, 0)));
+    QVERIFY(m_dev->answer(awakenAnswerFrame(77, 0)));
     QVERIFY(m_dev->staysSilent(800));
     QCOMPARE(log(), before);
-    QCOMPARE(m_page->counters().nSendOk, 0u);
-    QCOMPARE(m_page->counters().nTasks, 0u);
+}
+
+void TestTransTest::intervalIsCheckedBeforeTheAddress()
+{
+    w<QLineEdit>("editFileInterval")->setText("0");
+    w<QLineEdit>("editDstAddr")->setText("");
+    runPage();
+    QCOMPARE(log(), QStringLiteral("间隔时间错误\n"));
+    QVERIFY(m_messages.isEmpty());
+    w<QLineEdit>("editFileInterval")->setText("1");
+    runPage();
+    QCOMPARE(m_messages, QStringList { QStringLiteral(" 目的地址不能为空\n请输入目的地址") });
+    QVERIFY(m_dev->staysSilent(200));
+}
+
+void TestTransTest::modeChangedWhileRunningAppliesToTheNextTask()
+{
+    configure(int(TransferPlan::WakeUpOnly), "5000");
+    runPage();
+    QCOMPARE(frameControl(m_dev->nextFrame()), dtu::kCtlAwaken);
+    w<QComboBox>("cmbRun")->setCurrentIndex(int(TransferPlan::SendOnly));
+    QVERIFY(m_dev->answer(awakenAnswerFrame(77, 0)));  // starts the task timer
+    acknowledgeTransfer();
+    QVERIFY(log().contains(QStringLiteral("成功: 唤醒 1 次, 发送 0 次, 总 0 次\n")));
 }
 
 void TestTransTest::unbuildablePayloadOnlyShowsTheError()
@@ -196,83 +172,13 @@ void TestTransTest::unbuildablePayloadOnlyShowsTheError()
     m_page->setFileChooser([gone](QWidget*, const QString&) { return gone; });
     w<QPushButton>("pbFileImport")->click();
     QVERIFY(QFile::remove(gone));
-    configure(TransTest::SendOnly, "100");
+    configure(int(TransferPlan::SendOnly), "100");
     runPage();
     QCOMPARE(m_messages, QStringList { QStringLiteral("生成图片数据失败") });
     QVERIFY(m_dev->staysSilent(800));
-    const TransTest::Counters c = m_page->counters();
+    const EnduranceCounters c = m_page->counters();
     QCOMPARE(c.nTasks, 1u);
     QCOMPARE(c.nSendOk + c.nSendFail + c.nAwakenOk + c.nAwakenFail, 0u);
-}
-
-void TestTransTest::eachOutcomeCountsOnce_data()
-{
-    QTest::addColumn<int>("awakenResult");  // -1: no answer
-    QTest::addColumn<int>("ackStatus");     // -1: no answer
-    QTest::addColumn<QList<int>>("expected");  // awaken ok, awaken fail, send ok, send fail
-    QTest::newRow("wake-up refused") << 1 << -1 << QList<int> { 0, 1, 0, 0 };
-    QTest::newRow("wake-up time-out") << -1 << -1 << QList<int> { 0, 1, 0, 0 };
-    QTest::newRow("transfer complete") << 0 << 0 << QList<int> { 1, 0, 1, 0 };
-    QTest::newRow("packet refused") << 0 << 5 << QList<int> { 1, 0, 0, 1 };
-    QTest::newRow("acknowledgement time-out") << 0 << -1 << QList<int> { 1, 0, 0, 1 };
-}
-
-void TestTransTest::eachOutcomeCountsOnce()
-{
-    QFETCH(int, awakenResult);
-    QFETCH(int, ackStatus);
-    QFETCH(QList<int>, expected);
-    TransferTimeouts t;
-    t.nAckMs = 300;
-    t.nAwakenFactor = 3;
-    t.nIntervalUnitMs = 1000;
-    m_page->setTimeouts(t);
-    w<QLineEdit>("editFileInterval")->setText("30");  // one task only
-    configure(TransTest::AwakenThenSend, "100");
-    runPage();
-    QCOMPARE(frameControl(m_dev->nextFrame()), dtu::kCtlAwaken);
-    if (awakenResult >= 0)
-        QVERIFY(m_dev->answer(awakenAnswerFrame(77, awakenResult)));
-    if (awakenResult == 0) {
-        QCOMPARE(frameControl(m_dev->nextFrame()), dtu::kCtlPacket);
-        if (ackStatus >= 0)
-            QVERIFY(m_dev->answer(ackFrame(77, 1, 0, ackStatus)));
-    }
-    auto counts = [this] {
-        const TransTest::Counters c = m_page->counters();
-        return QList<int> { int(c.nAwakenOk), int(c.nAwakenFail), int(c.nSendOk), int(c.nSendFail) };
-    };
-    QTRY_COMPARE_WITH_TIMEOUT(counts(), expected, 10000);
-    QTest::qWait(700);  // every time-out has passed: nothing counts twice
-    QCOMPARE(counts(), expected);
-    QCOMPARE(m_page->counters().nTasks, 1u);
-}
-
-void TestTransTest::sendThenWakeUpCountsTheWakeUp()
-{
-    configure(TransTest::SendThenAwaken, "5000");
-    w<QLineEdit>("editFileInterval")->setText("20");
-    runPage();
-    acknowledgeTransfer();
-    QCOMPARE(m_dev->nextFrame().toHex(), encodeFrame(0, dtu::kCtlAwaken, u32le(77) + u32le(5000)).toHex());
-    QVERIFY(m_dev->answer(awakenAnswerFrame(77, 0)));
-    QCOMPARE(m_page->counters().nSendOk, 1u);
-    QCOMPARE(m_page->counters().nAwakenOk, 1u);
-}
-
-void TestTransTest::dueTaskCutsOffTheRunningTransfer()
-{
-    configure(TransTest::SendOnly, "100");
-    runPage();
-    acknowledgeTransfer();  // starts the task timer
-    QCOMPARE(frameControl(m_dev->nextFrame()), dtu::kCtlPacket);  // task 2, never answered
-    // Task 3 is due while task 2 still waits: task 2 fails, only one packet 0 goes out.
-    const QByteArray third = m_dev->nextFrame();
-    QCOMPARE(frameControl(third), dtu::kCtlPacket);
-    QVERIFY(m_dev->staysSilent(100));
-    QCOMPARE(m_page->counters().nSendFail, 1u);
-    QCOMPARE(m_page->counters().nTasks, 3u);
-    QVERIFY(log().contains(QStringLiteral("文件发送超时\n成功: 唤醒 0 次, 发送 1 次, 总 1 次\n失败: 唤醒 0 次, 发送 1 次, 总 1 次\n")));
 }
 
 QTEST_MAIN(TestTransTest)

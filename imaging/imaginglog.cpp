@@ -1,0 +1,3 @@
+#include "imaginglog.h"
+
+Q_LOGGING_CATEGORY(lcTransfer, "telvane.transfer", QtWarningMsg)
