@@ -1,4 +1,5 @@
 #include "mainwindow.h"
+#include "settingsfile.h"
 #include "ui_mainwindow.h"
 
 #include "workerserial.h"
@@ -11,7 +12,6 @@
 
 namespace {
 
-constexpr char kSettingsFile[] = "Telvane.ini";
 constexpr int kStatusTimeoutMs = 5000;
 
 }  // namespace

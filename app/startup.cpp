@@ -7,7 +7,7 @@ void initApplication(QApplication& app)
 {
     Q_INIT_RESOURCE(resources);
     app.setApplicationName("Telvane");
-    app.setApplicationVersion("1.3.0");
+    app.setApplicationVersion(QStringLiteral(TELVANE_VERSION));
     app.setOrganizationName("Telvane");
     app.setWindowIcon(QIcon(":/telvane.png"));
 }

@@ -36,7 +36,7 @@ function(telvane_add_qtest name)
   set_tests_properties(${name} PROPERTIES
     TIMEOUT ${ARG_TIMEOUT}
     LABELS "${ARG_LABELS}"
-    ENVIRONMENT "QT_QPA_PLATFORM=offscreen;QT_LOGGING_RULES=default.debug=false")
+    ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
 endfunction()
 
 # Adds the listed subfolders of the current folder that exist and that the

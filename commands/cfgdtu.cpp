@@ -1,4 +1,5 @@
 #include "cfgdtu.h"
+#include "commandslog.h"
 
 #include "ui_cfgdtu.h"
 
@@ -92,7 +93,7 @@ void CfgDtu::setMode(int nIndex)
 
 void CfgDtu::encodeQuery(QByteArray byteData, bool bSend)
 {
-    qDebug("enter encodeQuery");
+    qCDebug(lcCommands, "enter encodeQuery");
     if (byteData.isEmpty())
         return;
     m_frame = frameFromBody(byteData);

@@ -1,6 +1,6 @@
 #include "cmdfile.h"
+#include "commandslog.h"
 
-#include <QDebug>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -87,7 +87,7 @@ CmdFileDef parseCmdDefinitions(const QByteArray& byteJson)
         def.nResult = int(error.error);
         return def;
     }
-    qDebug("open ok");
+    qCDebug(lcCommands, "open ok");
 
     if (!doc.isObject()) {
         def.nResult = -3;

@@ -1,4 +1,5 @@
 #include "tabwidgetcfgdtu.h"
+#include "commandslog.h"
 
 #include "cmdexchange.h"
 #include "cmdfile.h"
@@ -210,7 +211,7 @@ void TabWidgetCfgDtu::createRequestData(int nParamType, bool bSend)
     const QByteArray body = buildRequestBody(cmd, nParamType, values);
     if (body.isEmpty())
         return;
-    qDebug("ready emit clicked");
+    qCDebug(lcCommands, "ready emit clicked");
     emit clicked(body, bSend);
 }
 
@@ -218,7 +219,7 @@ void TabWidgetCfgDtu::showResponse(QByteArray data)
 {
     if (data.isEmpty())
         return;
-    qDebug("decode");
+    qCDebug(lcCommands, "decode");
     const DtuDecodedResponse decoded = decodeResponseFrame(m_responses, data);
     QTableWidget* pageTable = table(decoded.page);
     if (pageTable == nullptr)

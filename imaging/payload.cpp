@@ -1,4 +1,5 @@
 #include "payload.h"
+#include "imaginglog.h"
 
 #include "dither.h"
 #include "kvbitmap.h"
@@ -7,7 +8,6 @@
 
 #include <QDataStream>
 #include <QFile>
-#include <QtDebug>
 
 quint16 imgTypeForSuffix(const QString& suffix, quint16 nCurrent)
 {
@@ -52,7 +52,7 @@ int buildPayload(QByteArray& payload, const QImage& image, const PayloadOptions&
     out.setByteOrder(QDataStream::LittleEndian);
     out << nType << quint8(opt.nCompress) << quint8(kPayloadHeaderSize) << quint16(0) << quint16(0)
         << opt.nFileSize;
-    qDebug("m_nImgType %d, nType %d, nCompress %d, imgData.size %d", opt.nImgType, nType, opt.nCompress,
+    qCDebug(lcPayload, "m_nImgType %d, nType %d, nCompress %d, imgData.size %d", opt.nImgType, nType, opt.nCompress,
            imgData.size());
 
     int result = 0;
@@ -68,7 +68,7 @@ int buildPayload(QByteArray& payload, const QImage& image, const PayloadOptions&
         result = lzmaCompress(reinterpret_cast<unsigned char*>(payload.data() + base), &nLen,
                               reinterpret_cast<const unsigned char*>(imgData.constData()), size_t(imgData.size()));
         if (result == lzmastatus::kOk) {
-            qDebug("7z compress ok lzma_buf_size %d", int(nLen));
+            qCDebug(lcPayload, "7z compress ok lzma_buf_size %d", int(nLen));
             payload.resize(base + int(nLen));
             const quint32 n = quint32(nLen);
             for (int i = 0; i < 4; ++i)
@@ -80,7 +80,7 @@ int buildPayload(QByteArray& payload, const QImage& image, const PayloadOptions&
         result = kPayloadNoImage;
     }
 
-    qDebug("data.size %d", payload.size());
+    qCDebug(lcPayload, "data.size %d", payload.size());
     if (!opt.strSavePath.isEmpty()) {
         QFile save(opt.strSavePath);
         if (save.open(QIODevice::WriteOnly | QIODevice::Truncate))

@@ -18,7 +18,6 @@ run="$root/build/run"
 mkdir -p "$run"
 [ -f "$run/cmds.json" ] || cp "$root/commands/cmds.json" "$run/"
 cd "$run"
-export QT_LOGGING_RULES="${QT_LOGGING_RULES:-default.debug=false}"
 
 args=("$@")
 if [ "$simulate" = 1 ]; then

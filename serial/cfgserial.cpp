@@ -1,11 +1,12 @@
 #include "cfgserial.h"
+#include "settingsfile.h"
+#include "seriallog.h"
 #include "ui_cfgserial.h"
 
 #include "cfgdetail.h"
 #include "portparam.h"
 
 #include <QColor>
-#include <QDebug>
 #include <QLineEdit>
 #include <QListView>
 #include <QRegularExpression>
@@ -15,7 +16,6 @@
 
 namespace {
 
-constexpr char kSettingsFile[] = "Telvane.ini";
 constexpr int kExtraBaud = 460800;
 const QColor kBusyColour(0xFF, 0x6E, 0x6E);
 
@@ -151,13 +151,13 @@ void CfgSerial::applyStoredNames(QSettings* settings)
     const int nCount = settings->value("port_count", 0).toInt();
     for (int i = 0; i < nCount; ++i) {
         const QString strSystem = settings->value(QString("port_%1").arg(i)).toString();
-        qDebug("port %s", strSystem.toUtf8().constData());
+        qCDebug(lcSerial, "port %s", strSystem.toUtf8().constData());
         const int nIdx = strSystem.isEmpty() ? -1 : findPortData(strSystem);
         if (nIdx < 0)
             continue;
         const QString strOld = m_ui->cmbPort->itemText(nIdx);
         const QString strNew = settings->value(QString("port_rename_%1").arg(i), strOld).toString();
-        qDebug() << "org name " << strOld << " to new name " << strNew;
+        qCDebug(lcSerial) << "org name " << strOld << " to new name " << strNew;
         m_ui->cmbPort->setItemText(nIdx, strNew);
     }
 }
@@ -203,7 +203,7 @@ void CfgSerial::renamePort(const QString& strText)
 {
     QComboBox* cmb = m_ui->cmbPort;
     const int nIdx = cmb->currentIndex();
-    qDebug("idx %d, t %s", nIdx, strText.toUtf8().constData());
+    qCDebug(lcSerial, "idx %d, t %s", nIdx, strText.toUtf8().constData());
     if (strText.isEmpty() || nIdx < 0 || cmb->itemText(nIdx) == strText)
         return;
     // Renaming the current item rewrites the edit line; keep the caret where the operator is.

@@ -1,6 +1,6 @@
 #include "workerserial.h"
+#include "seriallog.h"
 
-#include <QDebug>
 #include <QTimerEvent>
 
 WorkerSerial::WorkerSerial(QObject* parent)
@@ -55,7 +55,7 @@ void WorkerSerial::openPort(QVariant varParam, QString strPort)
     PortParam param;
     if (varParam.canConvert<PortParam>())
         param = varParam.value<PortParam>();
-    qDebug("%s:%dbps,%d,%d,%d,%d", strPort.toUtf8().constData(), param.baudRate, param.dataBits,
+    qCDebug(lcSerial, "%s:%dbps,%d,%d,%d,%d", strPort.toUtf8().constData(), param.baudRate, param.dataBits,
            param.stopBits, param.parity, param.flowControl);
 
     if (strPort.isEmpty()) {
@@ -95,7 +95,7 @@ void WorkerSerial::openPort(QVariant varParam, QString strPort)
         }
         m_bOpen = true;
         m_bLosing = false;
-        qDebug("open ok");
+        qCDebug(lcSerial, "open ok");
     }
     // Queued, so the read runs as its own event after readyRead returns;
     // unique, so reconfiguring an open port does not read twice per chunk.
@@ -166,7 +166,7 @@ void WorkerSerial::sendData(QByteArray data)
         return;
     }
     const qint64 n = m_serialPort->write(data);
-    qDebug("nRealLen %d", int(n));
+    qCDebug(lcSerial, "nRealLen %d", int(n));
     if (n > 0 && n <= data.size())
         emit dataArise(data.left(int(n)), 1);
 }
@@ -230,7 +230,7 @@ void WorkerSerial::dropLostPort()
     if (!m_serialPort || !m_serialPort->isOpen())
         return;
     const QString strReason = m_serialPort->errorString();
-    qDebug("port lost: %s", strReason.toUtf8().constData());
+    qCDebug(lcSerial, "port lost: %s", strReason.toUtf8().constData());
     closePort();
     emit portLost(strReason);
 }
