@@ -68,7 +68,7 @@ int CfgDtu::loadCommands(const QString& strPath)
     if (!QFileInfo::exists(strPath))
         return -1;
     const int nResult = ui->tabWidgetCfgDtu->loadCmdFile(strPath);
-    if (nResult == 0)
+    if (nResult == CmdFileLoaded)
         ui->listWidget->setCurrentRow(0);
     return nResult;
 }

@@ -90,7 +90,7 @@ CmdFileDef parseCmdDefinitions(const QByteArray& byteJson)
     qCDebug(lcCommands, "open ok");
 
     if (!doc.isObject()) {
-        def.nResult = -3;
+        def.nResult = CmdFileBadStructure;
         return def;
     }
     const QJsonObject root = doc.object();
@@ -101,11 +101,11 @@ CmdFileDef parseCmdDefinitions(const QByteArray& byteJson)
                                                : QStringLiteral("table");
     const QJsonValue cmdValue = root.value(QStringLiteral("cmd"));
     if (strMode.compare(QLatin1String("list"), Qt::CaseInsensitive) != 0 || !cmdValue.isArray()) {
-        def.nResult = -3;
+        def.nResult = CmdFileBadStructure;
         return def;
     }
 
-    def.nResult = -4;
+    def.nResult = CmdFileNoCommand;
     const QJsonArray cmds = cmdValue.toArray();
     for (const QJsonValue& item : cmds) {
         if (!item.isObject())
@@ -136,7 +136,7 @@ CmdFileDef parseCmdDefinitions(const QByteArray& byteJson)
         registerResponse(def, page.cmd.query, nPage, 0, page.cmd.m_param);
         registerResponse(def, page.cmd.setting, nPage, 1, page.cmd.m_param);
         def.pages.append(page);
-        def.nResult = 0;
+        def.nResult = CmdFileLoaded;
     }
     return def;
 }

@@ -58,10 +58,10 @@ TabWidgetCfgDtu::TabWidgetCfgDtu(QWidget* parent)
 int TabWidgetCfgDtu::loadCmdFile(const QString& strPath)
 {
     if (!QFileInfo::exists(strPath))
-        return -1;
+        return CmdFileMissing;
     QFile file(strPath);
     if (!file.open(QIODevice::ReadOnly))
-        return -2;
+        return CmdFileUnreadable;
     return parseCmdJson(file.readAll());
 }
 

@@ -5,6 +5,7 @@
 
 #include "cfgdetail.h"
 #include "portparam.h"
+#include "workerserial.h"
 
 #include <QColor>
 #include <QLineEdit>
@@ -22,8 +23,6 @@ const QColor kBusyColour(0xFF, 0x6E, 0x6E);
 // Indexed by the negated result code of the worker.
 const char* const kCodeNames[] = { "正常", "端口号", "端口忙", "波特率", "数据位",
                                    "停止位", "奇偶校验", "流量控制", "打开" };
-constexpr int kCodeOpen = 8;
-constexpr int kCodeBusy = 2;
 
 }  // namespace
 
@@ -301,16 +300,15 @@ void CfgSerial::portError(int nErr)
 {
     if (nErr >= 0)
         return;
-    if (nErr < -kCodeOpen) {
+    if (nErr < PortOpenFailed) {
         showMessage(QMessageBox::Critical, "错误", "未知错误");
         return;
     }
-    const int n = -nErr;
-    if (n == kCodeOpen || n == kCodeBusy) {
+    if (nErr == PortOpenFailed || nErr == PortBusy) {
         // The open itself failed: the port is closed whatever the button said.
         showButtonClosed();
     }
-    const QString strText = QString("%1错误").arg(kCodeNames[n]);
+    const QString strText = QString("%1错误").arg(kCodeNames[-nErr]);
     showMessage(QMessageBox::Critical, "错误", strText);
 }
 

@@ -44,7 +44,7 @@ int WorkerSerial::openFailureCode(QSerialPort::SerialPortError error)
 {
     // A lock file or an exclusive open held by another program shows up as
     // a permission error: tell the operator the port is busy.
-    return error == QSerialPort::PermissionError ? -2 : -8;
+    return error == QSerialPort::PermissionError ? PortBusy : PortOpenFailed;
 }
 
 void WorkerSerial::openPort(QVariant varParam, QString strPort)
@@ -59,42 +59,43 @@ void WorkerSerial::openPort(QVariant varParam, QString strPort)
            param.stopBits, param.parity, param.flowControl);
 
     if (strPort.isEmpty()) {
-        emit openState(-1);
+        emit openState(PortNameEmpty);
         return;
     }
     if (m_serialPort->isOpen() && !isCurrentPort(strPort))
         closePort();
 
     if (!m_serialPort->setBaudRate(param.baudRate)) {
-        emit openState(-3);
+        emit openState(PortBaudRejected);
         return;
     }
     if (!m_serialPort->setDataBits(QSerialPort::DataBits(param.dataBits))) {
-        emit openState(-4);
+        emit openState(PortDataBitsRejected);
         return;
     }
     if (!m_serialPort->setStopBits(QSerialPort::StopBits(param.stopBits))) {
-        emit openState(-5);
+        emit openState(PortStopBitsRejected);
         return;
     }
     if (!m_serialPort->setParity(QSerialPort::Parity(param.parity))) {
-        emit openState(-6);
+        emit openState(PortParityRejected);
         return;
     }
     if (!m_serialPort->setFlowControl(QSerialPort::FlowControl(param.flowControl))) {
-        emit openState(-7);
+        emit openState(PortFlowControlRejected);
         return;
     }
     m_serialPort->setReadBufferSize(kReadBufferSize);
 
     if (!m_serialPort->isOpen()) {
         m_serialPort->setPortName(strPort);
+        m_state = PortState::Opening;
         if (!m_serialPort->open(QIODevice::ReadWrite)) {
+            m_state = PortState::Closed;
             emit openState(openFailureCode(m_serialPort->error()));
             return;
         }
-        m_bOpen = true;
-        m_bLosing = false;
+        m_state = PortState::Open;
         qCDebug(lcSerial, "open ok");
     }
     // Queued, so the read runs as its own event after readyRead returns;
@@ -102,18 +103,19 @@ void WorkerSerial::openPort(QVariant varParam, QString strPort)
     connect(m_serialPort, &QSerialPort::readyRead, this, &WorkerSerial::ReadyRx,
             Qt::ConnectionType(Qt::QueuedConnection | Qt::UniqueConnection));
     startBufferTimer();
-    emit openState(8);
+    emit openState(PortOpened);
 }
 
 bool WorkerSerial::reopen(const QString& strPort)
 {
     m_serialPort->close();
     m_serialPort->setPortName(strPort);
+    m_state = PortState::Opening;
     if (m_serialPort->open(QIODevice::ReadWrite)) {
-        m_bLosing = false;
+        m_state = PortState::Open;
         return true;
     }
-    m_bOpen = false;
+    m_state = PortState::Closed;
     // The port is closed now; nothing is left to receive.
     disconnect(m_serialPort, &QSerialPort::readyRead, nullptr, nullptr);
     stopBufferTimer();
@@ -138,13 +140,13 @@ void WorkerSerial::setPortName(QString strPort)
 void WorkerSerial::setBaud(int nBaud)
 {
     if (m_serialPort && !m_serialPort->setBaudRate(nBaud))
-        emit openState(-3);
+        emit openState(PortBaudRejected);
 }
 
 void WorkerSerial::setParity(int nParity)
 {
     if (m_serialPort && !m_serialPort->setParity(QSerialPort::Parity(nParity)))
-        emit openState(-6);
+        emit openState(PortParityRejected);
 }
 
 void WorkerSerial::closePort()
@@ -153,7 +155,7 @@ void WorkerSerial::closePort()
         return;
     disconnect(m_serialPort, &QSerialPort::readyRead, nullptr, nullptr);
     m_serialPort->close();
-    m_bOpen = false;
+    m_state = PortState::Closed;
     stopBufferTimer();
 }
 
@@ -217,11 +219,11 @@ void WorkerSerial::portErrorOccurred(QSerialPort::SerialPortError error)
 {
     if (error != QSerialPort::ReadError && error != QSerialPort::ResourceError)
         return;
-    if (m_bLosing || !m_serialPort->isOpen())
+    if (m_state == PortState::Closing || !m_serialPort->isOpen())
         return;
     // Qt keeps reporting the error for as long as the port stays open; close
     // it, but not from inside the port's own notification.
-    m_bLosing = true;
+    m_state = PortState::Closing;
     QMetaObject::invokeMethod(this, &WorkerSerial::dropLostPort, Qt::QueuedConnection);
 }
 

@@ -11,13 +11,25 @@
 #include "framecutter.h"
 #include "portparam.h"
 
+// Result codes of openState.
+enum PortOpenResult : int {
+    PortOpened = 8,
+    PortNameEmpty = -1,
+    PortBusy = -2,  // locked by another program, or permission denied
+    PortBaudRejected = -3,
+    PortDataBitsRejected = -4,
+    PortStopBitsRejected = -5,
+    PortParityRejected = -6,
+    PortFlowControlRejected = -7,
+    PortOpenFailed = -8,
+};
+
+// Closing: the device went away and the port is about to be closed.
+enum class PortState { Closed, Opening, Open, Closing };
+
 // Owns the serial port in its own thread: opens and configures it, writes
 // what the pages send, hands back every raw chunk and every complete DTU
 // frame it cuts from the receive stream.
-//
-// Result codes of openState: 8 opened; -1 empty name; -2 port busy (locked
-// or permission denied); -3..-7 baud, data bits, stop bits, parity, flow
-// control rejected; -8 the open failed.
 class WorkerSerial : public QObject
 {
     Q_OBJECT
@@ -29,7 +41,8 @@ public:
     ~WorkerSerial() override;
 
     // Safe to call from any thread.
-    bool isOpen() const { return m_bOpen.load(); }
+    PortState portState() const { return m_state.load(); }
+    bool isOpen() const { return portState() == PortState::Open || portState() == PortState::Closing; }
 
     // How long an unfinished frame may wait for its next chunk. Call before
     // the worker moves to its thread.
@@ -73,6 +86,5 @@ private:
     QByteArray m_lastFrame;
     int m_timerId = 0;
     int m_nBufferTimeoutMs = kBufferTimeoutMs;
-    bool m_bLosing = false;  // a lost port is being closed; ignore its error flood
-    std::atomic<bool> m_bOpen { false };
+    std::atomic<PortState> m_state { PortState::Closed };
 };
