@@ -12,8 +12,17 @@ CBitmap::CBitmap(const CBitmap& other)
 {
     if (other.isNull() || !create(other.m_nWidth, other.m_nHeight, other.m_nBitsPerPixel))
         return;
+    std::memcpy(bits(), other.bits(), m_nStride * size_t(m_nHeight));
+}
+
+CBitmap CBitmap::flippedVertically() const
+{
+    CBitmap out;
+    if (isNull() || !out.create(m_nWidth, m_nHeight, m_nBitsPerPixel))
+        return out;
     for (int32_t y = 0; y < m_nHeight; ++y)
-        std::memcpy(row(y), other.row(m_nHeight - 1 - y), m_nStride);
+        std::memcpy(out.row(y), row(m_nHeight - 1 - y), m_nStride);
+    return out;
 }
 
 CBitmap::CBitmap(CBitmap&& other) noexcept { *this = std::move(other); }

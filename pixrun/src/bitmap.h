@@ -15,9 +15,6 @@ class CBitmap {
 public:
     CBitmap() = default;
     virtual ~CBitmap();
-    // Copying yields the vertically flipped image: row i of the copy is row
-    // height - 1 - i of the source. The stream rows run bottom-up, so every export
-    // passes through this copy once.
     CBitmap(const CBitmap& other);
     CBitmap& operator=(const CBitmap&) = delete;
     CBitmap(CBitmap&& other) noexcept;
@@ -27,6 +24,10 @@ public:
     // 8, 24 or 32, a non-positive size, or more than kMaxPixels pixels.
     bool create(int32_t width, int32_t height, uint16_t bitsPerPixel);
     void reset();
+
+    // The image upside down: row i of the result is row height - 1 - i of this
+    // one. The stream rows run bottom-up, so every export flips once.
+    CBitmap flippedVertically() const;
 
     bool isNull() const { return !m_bits; }
     int32_t width() const { return m_nWidth; }

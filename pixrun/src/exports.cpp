@@ -17,7 +17,7 @@ namespace {
 bool encodeImage(const img::CBitmap& image, std::vector<uint8_t>& stream)
 {
     // Stream rows run from the image file's bottom row to its top row.
-    const img::CBitmap flipped(image);
+    const img::CBitmap flipped = image.flippedVertically();
     if (flipped.isNull())
         return false;
     return flipped.bitsPerPixel() == 8 ? pixrun::encodeGrey(stream, flipped)
@@ -29,7 +29,7 @@ bool decodeImage(const uint8_t* data, size_t size, img::CBitmap& image)
     img::CBitmap decoded;
     if (!pixrun::decodeStream(data, size, decoded))
         return false;
-    image = img::CBitmap(decoded); // flipped back to file row order
+    image = decoded.flippedVertically(); // back to file row order
     return !image.isNull();
 }
 

@@ -124,6 +124,20 @@ TEST_F(Exports, twoFlipsRestoreTheRowOrderOfAFourRowImage)
     ASSERT_GT(rle.size(), 20u);
 }
 
+TEST(Bitmap, copyKeepsTheRowsAndFlipTurnsThem)
+{
+    // Three different rows (white, black, red) of a 24-bit image whose rows are padded.
+    const img::CBitmap image = pixtest::colourImage(3, 3, 24, [](int32_t, int32_t y) { return y; });
+    const img::CBitmap copy(image);
+    const img::CBitmap flipped = image.flippedVertically();
+    ASSERT_EQ(copy.stride(), image.stride());
+    for (int32_t y = 0; y < 3; ++y) {
+        EXPECT_EQ(0, std::memcmp(copy.row(y), image.row(y), image.stride())) << y;
+        EXPECT_EQ(0, std::memcmp(flipped.row(y), image.row(2 - y), image.stride())) << y;
+    }
+    EXPECT_TRUE(img::CBitmap().flippedVertically().isNull());
+}
+
 TEST_F(Exports, lowerCaseJpegExtensionWritesQuality95Jpeg)
 {
     const std::string in = path("p.png"), stream = path("p.rle"), out = path("p.jpeg");
