@@ -254,11 +254,6 @@ TEST_F(Exports, unreadableInputsFail)
     EXPECT_EQ(buffer, nullptr);
 }
 
-TEST_F(Exports, freeBufferIgnoresNull)
-{
-    EXPECT_TRUE(FreeBuffer(nullptr));
-}
-
 TEST_F(Exports, concurrentCallsGiveTheSameResultsAsOneThread)
 {
     const std::vector<uint8_t> files[3] = {fileOf(photo(), "png"), fileOf(page(), "bmp"),
