@@ -1,19 +1,20 @@
 #include "bitmap.h"
 
+#include <cstdlib>
 #include <cstring>
-#include <new>
 #include <utility>
 
 namespace img {
 
 CBitmap::~CBitmap() = default;
 
+void CBitmap::Free::operator()(uint8_t* p) const { std::free(p); }
+
 CBitmap::CBitmap(const CBitmap& other)
 {
     if (other.isNull() || !create(other.m_nWidth, other.m_nHeight, other.m_nBitsPerPixel))
         return;
-    for (int32_t y = 0; y < m_nHeight; ++y)
-        std::memcpy(row(y), other.row(m_nHeight - 1 - y), m_nStride);
+    std::memcpy(m_bits.get(), other.m_bits.get(), m_nStride * size_t(m_nHeight));
 }
 
 CBitmap::CBitmap(CBitmap&& other) noexcept { *this = std::move(other); }
@@ -45,7 +46,8 @@ bool CBitmap::create(int32_t width, int32_t height, uint16_t bitsPerPixel)
     if (uint64_t(width) * uint64_t(height) > kMaxPixels)
         return false;
     const size_t stride = strideFor(width, bitsPerPixel);
-    m_bits.reset(new (std::nothrow) uint8_t[stride * size_t(height)]());
+    // calloc: fresh pages come zeroed from the system without a pass over them.
+    m_bits.reset(static_cast<uint8_t*>(std::calloc(stride * size_t(height), 1)));
     if (!m_bits)
         return false;
     m_nWidth = width;

@@ -15,9 +15,6 @@ class CBitmap {
 public:
     CBitmap() = default;
     virtual ~CBitmap();
-    // Copying yields the vertically flipped image: row i of the copy is row
-    // height - 1 - i of the source. The stream rows run bottom-up, so every export
-    // passes through this copy once.
     CBitmap(const CBitmap& other);
     CBitmap& operator=(const CBitmap&) = delete;
     CBitmap(CBitmap&& other) noexcept;
@@ -45,7 +42,10 @@ private:
     int32_t m_nHeight = 0;
     uint16_t m_nBitsPerPixel = 0;
     size_t m_nStride = 0;
-    std::unique_ptr<uint8_t[]> m_bits;
+    struct Free {
+        void operator()(uint8_t* p) const;
+    };
+    std::unique_ptr<uint8_t[], Free> m_bits;
 };
 
 } // namespace img

@@ -48,6 +48,36 @@ struct Channel {
 
 int32_t getI32(const uint8_t* p) { return int32_t(getU32(p)); }
 
+struct Channels {
+    Channel red, green, blue, alpha;
+};
+
+// One row of palette indices or bit-field pixels into 8-bit grey, BGR or BGRA.
+void convertRow(const uint8_t* src, uint8_t* dst, int64_t width, unsigned bpp, uint16_t depth,
+                const uint8_t (*palette)[3], const Channels& c)
+{
+    const size_t outStep = depth / 8;
+    for (int64_t x = 0; x < width; ++x, dst += outStep) {
+        if (bpp <= 8) {
+            const size_t bitPos = size_t(x) * bpp;
+            const unsigned index = (src[bitPos / 8] >> (8 - bpp - bitPos % 8)) & ((1u << bpp) - 1);
+            if (depth == 8)
+                dst[0] = palette[index][0];
+            else
+                std::memcpy(dst, palette[index], 3);
+        } else if (bpp == 24) {
+            std::memcpy(dst, src + x * 3, 3);
+        } else {
+            const uint32_t pixel = bpp == 16 ? getU16(src + x * 2) : getU32(src + x * 4);
+            dst[0] = c.blue.value(pixel, 0);
+            dst[1] = c.green.value(pixel, 0);
+            dst[2] = c.red.value(pixel, 0);
+            if (depth == 32)
+                dst[3] = c.alpha.value(pixel, 0xFF);
+        }
+    }
+}
+
 } // namespace
 
 bool readBmp(const uint8_t* data, size_t size, CBitmap& out, std::string& error)
@@ -154,56 +184,60 @@ bool readBmp(const uint8_t* data, size_t size, CBitmap& out, std::string& error)
     if (!out.create(int32_t(width), int32_t(height), depth))
         return fail("out of memory");
 
-    const size_t outStep = depth / 8;
+    // Rows whose pixels are stored as the bitmap holds them are copied whole; the
+    // others are converted pixel by pixel.
+    const bool standardMasks = masks[0] == 0x00FF0000 && masks[1] == 0x0000FF00
+        && masks[2] == 0x000000FF;
+    uint8_t grey[256];
+    bool identityGrey = depth == 8 && bpp == 8;
+    for (int i = 0; i < 256; ++i) {
+        grey[i] = palette[i][0];
+        identityGrey = identityGrey && grey[i] == i;
+    }
+    const size_t rowCopy = identityGrey ? size_t(width)
+        : bpp == 24 ? size_t(width) * 3
+        : bpp == 32 && depth == 32 && standardMasks && masks[3] == 0xFF000000 ? size_t(width) * 4
+        : 0;
     for (int64_t y = 0; y < height; ++y) {
         const uint8_t* src = data + pixelOffset + size_t(rowBytes) * size_t(y);
         uint8_t* dst = out.row(int32_t(topDown ? y : height - 1 - y));
-        for (int64_t x = 0; x < width; ++x, dst += outStep) {
-            if (bpp <= 8) {
-                const size_t bitPos = size_t(x) * bpp;
-                const unsigned index =
-                    (src[bitPos / 8] >> (8 - bpp - bitPos % 8)) & ((1u << bpp) - 1);
-                if (depth == 8)
-                    dst[0] = palette[index][0];
-                else
-                    std::memcpy(dst, palette[index], 3);
-            } else if (bpp == 24) {
-                std::memcpy(dst, src + x * 3, 3);
-            } else {
-                const uint32_t pixel = bpp == 16 ? getU16(src + x * 2) : getU32(src + x * 4);
-                dst[0] = blue.value(pixel, 0);
-                dst[1] = green.value(pixel, 0);
-                dst[2] = red.value(pixel, 0);
-                if (depth == 32)
-                    dst[3] = alpha.value(pixel, 0xFF);
-            }
+        if (rowCopy) {
+            std::memcpy(dst, src, rowCopy);
+        } else if (depth == 8 && bpp == 8) {
+            for (int64_t x = 0; x < width; ++x)
+                dst[x] = grey[src[x]];
+        } else if (bpp == 32 && depth == 24 && standardMasks) {
+            for (int64_t x = 0; x < width; ++x, dst += 3)
+                std::memcpy(dst, src + x * 4, 3);
+        } else {
+            convertRow(src, dst, width, bpp, depth, palette, {red, green, blue, alpha});
         }
     }
     return true;
 }
 
-bool writeBmp(const CBitmap& image, std::vector<uint8_t>& out, std::string& error)
+size_t bmpFileSize(const CBitmap& image)
 {
     const unsigned bpp = image.bitsPerPixel();
-    if (bpp != 8 && bpp != 24 && bpp != 32) {
-        error = "BMP: unsupported bit depth";
-        return false;
-    }
+    if (image.isNull() || (bpp != 8 && bpp != 24 && bpp != 32))
+        return 0;
+    const uint64_t size = kFileHeader + (bpp == 32 ? 108 : 40) + (bpp == 8 ? 1024 : 0)
+        + uint64_t(image.stride()) * uint64_t(image.height());
+    return size > 0xFFFFFFFFu ? 0 : size_t(size);
+}
+
+void writeBmp(const CBitmap& image, uint8_t* p)
+{
+    const unsigned bpp = image.bitsPerPixel();
     // 8-bit: grey palette; 32-bit: a V4 header whose masks keep the alpha channel.
     const size_t infoSize = bpp == 32 ? 108 : 40;
     const size_t paletteSize = bpp == 8 ? 1024 : 0;
     const size_t offset = kFileHeader + infoSize + paletteSize;
     const size_t rowBytes = image.stride();
-    const uint64_t fileSize = offset + uint64_t(rowBytes) * uint64_t(image.height());
-    if (fileSize > 0xFFFFFFFFu) {
-        error = "BMP: image too large for the format";
-        return false;
-    }
-    out.assign(size_t(fileSize), 0);
-    uint8_t* p = out.data();
+    std::memset(p, 0, offset);
     p[0] = 'B';
     p[1] = 'M';
-    putU32(p + 2, uint32_t(fileSize));
+    putU32(p + 2, uint32_t(bmpFileSize(image)));
     putU32(p + 10, uint32_t(offset));
     uint8_t* info = p + kFileHeader;
     putU32(info, uint32_t(infoSize));
@@ -227,8 +261,22 @@ bool writeBmp(const CBitmap& image, std::vector<uint8_t>& out, std::string& erro
         putU32(info + 52, 0xFF000000);
         putU32(info + 56, 0x73524742); // 'sRGB'
     }
+    // Rows bottom-up, as a positive height says.
     for (int32_t y = 0; y < image.height(); ++y)
         std::memcpy(p + offset + size_t(y) * rowBytes, image.row(image.height() - 1 - y), rowBytes);
+}
+
+bool writeBmp(const CBitmap& image, std::vector<uint8_t>& out, std::string& error)
+{
+    const size_t size = bmpFileSize(image);
+    if (!size) {
+        error = image.bitsPerPixel() == 8 || image.bitsPerPixel() == 24 || image.bitsPerPixel() == 32
+            ? "BMP: image too large for the format"
+            : "BMP: unsupported bit depth";
+        return false;
+    }
+    out.resize(size);
+    writeBmp(image, out.data());
     return true;
 }
 

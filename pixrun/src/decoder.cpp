@@ -185,7 +185,7 @@ void decodePlane(const CodeTable& table, const uint8_t* bits, size_t size, uint8
 } // namespace
 
 bool decodeStream(const uint8_t* data, size_t size, img::CBitmap& dst, StreamInfo* info,
-                  const DecodeLimits& limits)
+                  const DecodeLimits& limits, StreamRows rows)
 {
     if (!data || size < kFileHeaderSize || getU16(data) != kFormatTag)
         return false;
@@ -238,11 +238,11 @@ bool decodeStream(const uint8_t* data, size_t size, img::CBitmap& dst, StreamInf
         pos += pi.bytesAvailable;
 
         if (header.planeCount == 1) {
-            unpackGreyPlane(plane.data(), image);
+            unpackGreyPlane(plane.data(), image, rows);
         } else if (pi.type == kPlaneBlack) {
-            unpackBlackPlane(plane.data(), image);
+            unpackBlackPlane(plane.data(), image, rows);
         } else if (pi.type == kPlaneRed) {
-            unpackRedPlane(plane.data(), image);
+            unpackRedPlane(plane.data(), image, rows);
         }
         header.planes.push_back(pi);
     }

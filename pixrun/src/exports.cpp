@@ -1,52 +1,94 @@
 // The library's C interface. Each call is self-contained: it reads, converts and
 // writes with its own objects, so calls may run on several threads at once. Nothing
-// throws across this boundary.
+// throws across this boundary. Images are held in file row order; the stream stores
+// them bottom row first, which the codec does by row index.
 #include "pixrun.h"
 
-#include "bitmap.h"
 #include "fileio.h"
 #include "imagefile.h"
+#include "outbuffer.h"
 #include "rlecodec.h"
+#include "streamtext.h"
+#include "toolreport.h"
 
+#include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <limits>
+#include <string>
 
 namespace {
 
-bool encodeImage(const img::CBitmap& image, std::vector<uint8_t>& stream)
+using pixrun::StreamRows;
+
+thread_local PixrunReport t_report;
+
+bool report(PixrunProblem problem, const std::string& reason)
 {
-    // Stream rows run from the image file's bottom row to its top row.
-    const img::CBitmap flipped(image);
-    if (flipped.isNull())
-        return false;
-    return flipped.bitsPerPixel() == 8 ? pixrun::encodeGrey(stream, flipped)
-                                       : pixrun::encodeColour(stream, flipped);
+    t_report.problem = problem;
+    std::snprintf(t_report.reason, sizeof t_report.reason, "%s", reason.c_str());
+    return false;
 }
 
+void clearReport() { report(PIXRUN_OK, std::string()); }
+
+bool encodeImage(const img::CBitmap& image, pixrun::OutBuffer& stream)
+{
+    const bool ok = image.bitsPerPixel() == 8
+        ? pixrun::encodeGrey(stream, image, StreamRows::LastRowFirst)
+        : pixrun::encodeColour(stream, image, StreamRows::LastRowFirst);
+    return ok || report(PIXRUN_SOURCE_UNREADABLE, "image too large for a stream, or out of memory");
+}
+
+bool loadImage(img::CDecoder& decoder, bool loaded)
+{
+    if (loaded)
+        return true;
+    return report(decoder.failure() == img::Failure::Missing ? PIXRUN_SOURCE_MISSING
+                                                             : PIXRUN_SOURCE_UNREADABLE,
+                  decoder.error());
+}
+
+// Decodes in file row order; a stream that decodes but ends early or is damaged is
+// reported, not refused.
 bool decodeImage(const uint8_t* data, size_t size, img::CBitmap& image)
 {
-    img::CBitmap decoded;
-    if (!pixrun::decodeStream(data, size, decoded))
-        return false;
-    image = img::CBitmap(decoded); // flipped back to file row order
-    return !image.isNull();
+    pixrun::StreamInfo info;
+    if (!pixrun::decodeStream(data, size, image, &info, {}, StreamRows::LastRowFirst))
+        return report(PIXRUN_SOURCE_UNREADABLE, "not a pixrun stream, or its header or code "
+                                                "table is damaged");
+    const std::string damage = pixrun::streamDamage(info);
+    if (!damage.empty())
+        report(PIXRUN_STREAM_DAMAGED, damage);
+    return true;
 }
 
-bool handOut(const std::vector<uint8_t>& bytes, unsigned char** outBuffer, int* outSize)
+bool saveImage(img::CEncoder& encoder, bool saved)
 {
-    if (bytes.empty() || bytes.size() > size_t(std::numeric_limits<int>::max()))
-        return false;
-    auto* buffer = static_cast<unsigned char*>(std::malloc(bytes.size()));
-    if (!buffer) {
-        *outBuffer = nullptr;
-        *outSize = 0;
-        return false;
-    }
-    std::memcpy(buffer, bytes.data(), bytes.size());
-    *outBuffer = buffer;
+    return saved || report(PIXRUN_DESTINATION_UNWRITABLE, encoder.error());
+}
+
+bool handOut(pixrun::OutBuffer& bytes, unsigned char** outBuffer, int* outSize)
+{
+    if (bytes.size() == 0 || bytes.size() > size_t(std::numeric_limits<int>::max()))
+        return report(PIXRUN_DESTINATION_UNWRITABLE, "result too large for the interface");
     *outSize = int(bytes.size());
+    *outBuffer = bytes.release();
     return true;
+}
+
+bool writeStreamFile(const char* path, const pixrun::OutBuffer& stream)
+{
+    int error = 0;
+    if (pixrun::writeWholeFile(path, stream.data(), stream.size(), &error))
+        return true;
+    return report(PIXRUN_DESTINATION_UNWRITABLE, std::string(path) + ": " + std::strerror(error));
+}
+
+bool failedOnException()
+{
+    return report(PIXRUN_SOURCE_UNREADABLE, "out of memory");
 }
 
 } // namespace
@@ -55,68 +97,89 @@ extern "C" {
 
 PIXRUN_API bool RleEncode(const char* srcPath, const char* dstPath)
 {
+    clearReport();
     if (!srcPath || !dstPath)
         return false;
     try {
+        img::CDecoder decoder;
         img::CBitmap image;
-        std::vector<uint8_t> stream;
-        return img::CDecoder().load(srcPath, image) && encodeImage(image, stream)
-            && pixrun::writeWholeFile(dstPath, stream.data(), stream.size());
+        pixrun::OutBuffer stream;
+        return loadImage(decoder, decoder.load(std::string(srcPath), image))
+            && encodeImage(image, stream) && writeStreamFile(dstPath, stream);
     } catch (...) {
-        return false;
+        return failedOnException();
     }
 }
 
 PIXRUN_API bool RleEncodeFromData(const unsigned char* data, int size, unsigned char** outBuffer,
                                   int* outSize)
 {
+    clearReport();
     if (!data || size <= 0 || !outBuffer || !outSize)
         return false;
     try {
+        img::CDecoder decoder;
         img::CBitmap image;
-        std::vector<uint8_t> stream;
-        return img::CDecoder().load(data, size_t(size), image) && encodeImage(image, stream)
-            && handOut(stream, outBuffer, outSize);
-    } catch (...) {
+        pixrun::OutBuffer stream;
+        if (!loadImage(decoder, decoder.load(data, size_t(size), image)))
+            return false;
+        if (encodeImage(image, stream) && handOut(stream, outBuffer, outSize))
+            return true;
+        *outBuffer = nullptr;
+        *outSize = 0;
         return false;
+    } catch (...) {
+        return failedOnException();
     }
 }
 
 PIXRUN_API bool RleDecode(const char* srcPath, const char* dstPath)
 {
+    clearReport();
     if (!srcPath || !dstPath)
         return false;
     try {
         const img::FileFormat format = img::formatFromPath(dstPath);
         if (format == img::FileFormat::Unknown)
-            return false;
+            return report(PIXRUN_UNKNOWN_FORMAT, "unknown image file extension");
         std::vector<uint8_t> stream;
+        int error = 0;
+        if (!pixrun::readWholeFile(srcPath, stream, &error))
+            return report(error == ENOENT ? PIXRUN_SOURCE_MISSING : PIXRUN_SOURCE_UNREADABLE,
+                          std::string(srcPath) + ": " + std::strerror(error));
         img::CBitmap image;
-        return pixrun::readWholeFile(srcPath, stream)
-            && decodeImage(stream.data(), stream.size(), image)
-            && img::CEncoder().save(image, format, std::string(dstPath));
+        img::CEncoder encoder;
+        return decodeImage(stream.data(), stream.size(), image)
+            && saveImage(encoder, encoder.save(image, format, std::string(dstPath)));
     } catch (...) {
-        return false;
+        return failedOnException();
     }
 }
 
 PIXRUN_API bool RleDecodeToData(const char* format, const unsigned char* data, unsigned int count,
                                 unsigned char** outBuffer, int* outSize)
 {
+    clearReport();
     if (!format || !data || !outBuffer || !outSize)
         return false;
     try {
         const img::FileFormat fileFormat = img::formatFromName(format);
         if (fileFormat == img::FileFormat::Unknown)
-            return false;
+            return report(PIXRUN_UNKNOWN_FORMAT, "unknown image format name");
         img::CBitmap image;
-        std::vector<uint8_t> file;
+        pixrun::OutBuffer file;
         // Memory output carries no writer options; 8-bit images are grey in every format.
-        return decodeImage(data, count, image)
-            && img::CEncoder(img::EncoderOptions::libraryDefaults()).save(image, fileFormat, file)
-            && handOut(file, outBuffer, outSize);
-    } catch (...) {
+        img::CEncoder encoder(img::EncoderOptions::libraryDefaults());
+        if (!decodeImage(data, count, image))
+            return false;
+        if (saveImage(encoder, encoder.save(image, fileFormat, file))
+            && handOut(file, outBuffer, outSize))
+            return true;
+        *outBuffer = nullptr;
+        *outSize = 0;
         return false;
+    } catch (...) {
+        return failedOnException();
     }
 }
 
@@ -124,6 +187,24 @@ PIXRUN_API bool FreeBuffer(void* buffer)
 {
     std::free(buffer);
     return true;
+}
+
+PIXRUN_API const PixrunReport* PixrunLastReport(void) { return &t_report; }
+
+PIXRUN_API bool PixrunDescribeStream(const unsigned char* data, unsigned int count, char* text,
+                                     int capacity)
+{
+    if (!data || !text || capacity <= 0)
+        return false;
+    try {
+        std::string description;
+        if (!pixrun::describeStream(data, count, description))
+            return false;
+        std::snprintf(text, size_t(capacity), "%s", description.c_str());
+        return true;
+    } catch (...) {
+        return false;
+    }
 }
 
 } // extern "C"

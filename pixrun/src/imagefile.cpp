@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
 #include <cstring>
 
 namespace img {
@@ -57,34 +58,41 @@ bool CDecoder::load(const uint8_t* data, size_t size, CBitmap& out)
 {
     out.reset();
     m_strError.clear();
-    if (!data || size == 0) {
-        m_strError = "no image data";
-        return false;
-    }
-    switch (sniffFormat(data, size)) {
+    m_failure = Failure::None;
+    bool ok = false;
+    switch (data && size ? sniffFormat(data, size) : FileFormat::Unknown) {
     case FileFormat::Bmp:
-        return readBmp(data, size, out, m_strError);
+        ok = readBmp(data, size, out, m_strError);
+        break;
     case FileFormat::Png:
-        return readPng(data, size, out, m_strError);
+        ok = readPng(data, size, out, m_strError);
+        break;
     case FileFormat::Jpeg:
-        return readJpeg(data, size, out, m_strError);
+        ok = readJpeg(data, size, out, m_strError);
+        break;
     case FileFormat::Tiff:
-        return readTiff(data, size, out, m_strError);
+        ok = readTiff(data, size, out, m_strError);
+        break;
     case FileFormat::JpegXr:
-        return readJpegXr(data, size, out, m_strError);
+        ok = readJpegXr(data, size, out, m_strError);
+        break;
     case FileFormat::Unknown:
+        m_strError = data && size ? "not a BMP, JPEG, JPEG XR, PNG or TIFF image" : "no image data";
         break;
     }
-    m_strError = "not a BMP, JPEG, JPEG XR, PNG or TIFF image";
-    return false;
+    if (!ok)
+        m_failure = Failure::Unreadable;
+    return ok;
 }
 
 bool CDecoder::load(const std::string& path, CBitmap& out)
 {
     std::vector<uint8_t> data;
-    if (!pixrun::readWholeFile(path, data)) {
+    int error = 0;
+    if (!pixrun::readWholeFile(path, data, &error)) {
         out.reset();
-        m_strError = "cannot read " + path;
+        m_strError = path + ": " + std::strerror(error);
+        m_failure = error == ENOENT ? Failure::Missing : Failure::Unreadable;
         return false;
     }
     return load(data.data(), data.size(), out);
@@ -124,13 +132,34 @@ bool CEncoder::save(const CBitmap& image, FileFormat format, std::vector<uint8_t
     return ok;
 }
 
-bool CEncoder::save(const CBitmap& image, FileFormat format, const std::string& path)
+bool CEncoder::save(const CBitmap& image, FileFormat format, pixrun::OutBuffer& out)
 {
+    if (format == FileFormat::Bmp && !image.isNull()) {
+        m_strError.clear();
+        const size_t size = bmpFileSize(image);
+        if (size && out.allocate(size)) {
+            writeBmp(image, out.data());
+            return true;
+        }
+    }
     std::vector<uint8_t> data;
     if (!save(image, format, data))
         return false;
-    if (!pixrun::writeWholeFile(path, data.data(), data.size())) {
-        m_strError = "cannot write " + path;
+    if (!out.assign(data.data(), data.size())) {
+        m_strError = "out of memory";
+        return false;
+    }
+    return true;
+}
+
+bool CEncoder::save(const CBitmap& image, FileFormat format, const std::string& path)
+{
+    pixrun::OutBuffer data;
+    if (!save(image, format, data))
+        return false;
+    int error = 0;
+    if (!pixrun::writeWholeFile(path, data.data(), data.size(), &error)) {
+        m_strError = path + ": " + std::strerror(error);
         return false;
     }
     return true;

@@ -3,6 +3,7 @@
 // when reading and by name when writing.
 
 #include "bitmap.h"
+#include "outbuffer.h"
 
 #include <cstdint>
 #include <string>
@@ -11,6 +12,9 @@
 namespace img {
 
 enum class FileFormat { Unknown, Bmp, Jpeg, JpegXr, Png, Tiff };
+
+// What went wrong, for messages that tell the cases apart.
+enum class Failure { None, Missing, Unreadable, Unwritable };
 
 // "BMP", "JPG", "JPEG", "WDP", "HDP", "JXR", "PNG", "TIF", "TIFF", in any case.
 FileFormat formatFromName(const std::string& name);
@@ -40,9 +44,12 @@ public:
     bool load(const uint8_t* data, size_t size, CBitmap& out);
     bool load(const std::string& path, CBitmap& out);
     const std::string& error() const { return m_strError; }
+    // Missing: no such file; Unreadable: the file or its image cannot be read.
+    Failure failure() const { return m_failure; }
 
 private:
     std::string m_strError;
+    Failure m_failure = Failure::None;
 };
 
 // Writes an image; 8-bit images are written as grey.
@@ -50,6 +57,8 @@ class CEncoder {
 public:
     explicit CEncoder(EncoderOptions options = {}) : m_options(options) {}
     bool save(const CBitmap& image, FileFormat format, std::vector<uint8_t>& out);
+    // Into one block of the file's exact size; BMP is written there directly.
+    bool save(const CBitmap& image, FileFormat format, pixrun::OutBuffer& out);
     // The destination is replaced only once the whole file has been written.
     bool save(const CBitmap& image, FileFormat format, const std::string& path);
     const std::string& error() const { return m_strError; }
@@ -67,6 +76,10 @@ bool readJpeg(const uint8_t* data, size_t size, CBitmap& out, std::string& error
 bool readTiff(const uint8_t* data, size_t size, CBitmap& out, std::string& error);
 bool readJpegXr(const uint8_t* data, size_t size, CBitmap& out, std::string& error);
 bool writeBmp(const CBitmap& image, std::vector<uint8_t>& out, std::string& error);
+// The size of the BMP file of an 8-, 24- or 32-bit image, 0 for any other image.
+size_t bmpFileSize(const CBitmap& image);
+// Writes that many bytes at `file`.
+void writeBmp(const CBitmap& image, uint8_t* file);
 bool writePng(const CBitmap& image, std::vector<uint8_t>& out, std::string& error);
 // quality 1..100, or 0 for libjpeg's default.
 bool writeJpeg(const CBitmap& image, int quality, std::vector<uint8_t>& out, std::string& error);

@@ -3,16 +3,30 @@
 // a 16-byte header and its Huffman-coded run-length bit stream.
 
 #include "bitmap.h"
+#include "planes.h"
 
 #include <cstdint>
 #include <vector>
 
 namespace pixrun {
 
-// Appends a one-plane stream of an 8-bit grey image. False, nothing appended, for an
+// Where an encoder puts a stream: asked once for exactly the stream's size, it returns
+// the place to write it, or nullptr when it cannot (the encoder then fails).
+class StreamBuffer {
+public:
+    virtual uint8_t* allocate(size_t size) = 0;
+
+protected:
+    ~StreamBuffer() = default;
+};
+
+// Writes a one-plane stream of an 8-bit grey image. False, nothing allocated, for an
 // empty or non-8-bit image, or one wider or higher than 65535 pixels.
+bool encodeGrey(StreamBuffer& out, const img::CBitmap& src, StreamRows rows);
+// Writes a two-plane stream (black, then red) of a 24- or 32-bit image.
+bool encodeColour(StreamBuffer& out, const img::CBitmap& src, StreamRows rows);
+// The same, appended to a vector, first bitmap row first.
 bool encodeGrey(std::vector<uint8_t>& out, const img::CBitmap& src);
-// Appends a two-plane stream (black, then red) of a 24- or 32-bit image.
 bool encodeColour(std::vector<uint8_t>& out, const img::CBitmap& src);
 
 struct PlaneInfo {
@@ -47,6 +61,7 @@ struct DecodeLimits {
 // code table, a zero or over-limit image size, or a plane count other than 1 or 2;
 // a damaged bit stream leaves the pixels it could not reach at their initial value.
 bool decodeStream(const uint8_t* data, size_t size, img::CBitmap& dst,
-                  StreamInfo* info = nullptr, const DecodeLimits& limits = {});
+                  StreamInfo* info = nullptr, const DecodeLimits& limits = {},
+                  StreamRows rows = StreamRows::FirstRowFirst);
 
 } // namespace pixrun
