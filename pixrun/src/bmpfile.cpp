@@ -216,37 +216,39 @@ bool readBmp(const uint8_t* data, size_t size, CBitmap& out, std::string& error)
     return true;
 }
 
-size_t bmpFileSize(const CBitmap& image)
+size_t bmpFileSize(int32_t width, int32_t height, uint16_t bitsPerPixel)
 {
-    const unsigned bpp = image.bitsPerPixel();
-    if (image.isNull() || (bpp != 8 && bpp != 24 && bpp != 32))
+    if (width <= 0 || height <= 0 || (bitsPerPixel != 8 && bitsPerPixel != 24 && bitsPerPixel != 32))
         return 0;
-    const uint64_t size = kFileHeader + (bpp == 32 ? 108 : 40) + (bpp == 8 ? 1024 : 0)
-        + uint64_t(image.stride()) * uint64_t(image.height());
+    const uint64_t size = bmpPixelOffset(bitsPerPixel)
+        + uint64_t(CBitmap::strideFor(width, bitsPerPixel)) * uint64_t(height);
     return size > 0xFFFFFFFFu ? 0 : size_t(size);
 }
 
-void writeBmp(const CBitmap& image, uint8_t* p)
+size_t bmpPixelOffset(uint16_t bitsPerPixel)
 {
-    const unsigned bpp = image.bitsPerPixel();
+    return kFileHeader + (bitsPerPixel == 32 ? 108 : 40) + (bitsPerPixel == 8 ? 1024 : 0);
+}
+
+void writeBmpHeader(int32_t width, int32_t height, uint16_t bpp, uint8_t* p)
+{
     // 8-bit: grey palette; 32-bit: a V4 header whose masks keep the alpha channel.
     const size_t infoSize = bpp == 32 ? 108 : 40;
-    const size_t paletteSize = bpp == 8 ? 1024 : 0;
-    const size_t offset = kFileHeader + infoSize + paletteSize;
-    const size_t rowBytes = image.stride();
+    const size_t offset = bmpPixelOffset(bpp);
+    const size_t size = bmpFileSize(width, height, bpp);
     std::memset(p, 0, offset);
     p[0] = 'B';
     p[1] = 'M';
-    putU32(p + 2, uint32_t(bmpFileSize(image)));
+    putU32(p + 2, uint32_t(size));
     putU32(p + 10, uint32_t(offset));
     uint8_t* info = p + kFileHeader;
     putU32(info, uint32_t(infoSize));
-    putU32(info + 4, uint32_t(image.width()));
-    putU32(info + 8, uint32_t(image.height()));
+    putU32(info + 4, uint32_t(width));
+    putU32(info + 8, uint32_t(height)); // positive: rows bottom-up
     putU16(info + 12, 1);
     putU16(info + 14, bpp);
     putU32(info + 16, bpp == 32 ? kBiBitfields : kBiRgb);
-    putU32(info + 20, uint32_t(rowBytes * size_t(image.height())));
+    putU32(info + 20, uint32_t(size - offset));
     putU32(info + 24, 3780); // 96 dpi
     putU32(info + 28, 3780);
     if (bpp == 8) {
@@ -261,14 +263,12 @@ void writeBmp(const CBitmap& image, uint8_t* p)
         putU32(info + 52, 0xFF000000);
         putU32(info + 56, 0x73524742); // 'sRGB'
     }
-    // Rows bottom-up, as a positive height says.
-    for (int32_t y = 0; y < image.height(); ++y)
-        std::memcpy(p + offset + size_t(y) * rowBytes, image.row(image.height() - 1 - y), rowBytes);
 }
 
 bool writeBmp(const CBitmap& image, std::vector<uint8_t>& out, std::string& error)
 {
-    const size_t size = bmpFileSize(image);
+    const size_t size =
+        image.isNull() ? 0 : bmpFileSize(image.width(), image.height(), image.bitsPerPixel());
     if (!size) {
         error = image.bitsPerPixel() == 8 || image.bitsPerPixel() == 24 || image.bitsPerPixel() == 32
             ? "BMP: image too large for the format"
@@ -276,7 +276,11 @@ bool writeBmp(const CBitmap& image, std::vector<uint8_t>& out, std::string& erro
         return false;
     }
     out.resize(size);
-    writeBmp(image, out.data());
+    writeBmpHeader(image.width(), image.height(), image.bitsPerPixel(), out.data());
+    uint8_t* pixels = out.data() + bmpPixelOffset(image.bitsPerPixel());
+    for (int32_t y = 0; y < image.height(); ++y)
+        std::memcpy(pixels + size_t(y) * image.stride(), image.row(image.height() - 1 - y),
+                    image.stride());
     return true;
 }
 

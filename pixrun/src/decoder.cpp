@@ -184,7 +184,7 @@ void decodePlane(const CodeTable& table, const uint8_t* bits, size_t size, uint8
 
 } // namespace
 
-bool decodeStream(const uint8_t* data, size_t size, img::CBitmap& dst, StreamInfo* info,
+bool decodeStream(const uint8_t* data, size_t size, ImageBuffer& dst, StreamInfo* info,
                   const DecodeLimits& limits, StreamRows rows)
 {
     if (!data || size < kFileHeaderSize || getU16(data) != kFormatTag)
@@ -209,9 +209,10 @@ bool decodeStream(const uint8_t* data, size_t size, img::CBitmap& dst, StreamInf
     if (header.planeCount != 1 && header.planeCount != 2)
         return false;
 
-    img::CBitmap image;
-    if (!image.create(header.width, header.height, header.planeCount == 1 ? 8 : 24))
+    img::CBitmap* target = dst.allocate(header.width, header.height, header.planeCount == 1 ? 8 : 24);
+    if (!target)
         return false;
+    img::CBitmap& image = *target;
     std::vector<uint8_t> plane;
     try {
         plane.resize(packedPlaneSize(image));
@@ -246,9 +247,24 @@ bool decodeStream(const uint8_t* data, size_t size, img::CBitmap& dst, StreamInf
         }
         header.planes.push_back(pi);
     }
-    dst = std::move(image);
     if (info)
         *info = std::move(header);
+    return true;
+}
+
+img::CBitmap* NewImage::allocate(int32_t width, int32_t height, uint16_t bitsPerPixel)
+{
+    return image.create(width, height, bitsPerPixel) ? &image : nullptr;
+}
+
+bool decodeStream(const uint8_t* data, size_t size, img::CBitmap& dst, StreamInfo* info,
+                  const DecodeLimits& limits, StreamRows rows)
+{
+    // The destination is replaced only when the stream decodes.
+    NewImage target;
+    if (!decodeStream(data, size, target, info, limits, rows))
+        return false;
+    dst = std::move(target.image);
     return true;
 }
 

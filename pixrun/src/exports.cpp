@@ -50,12 +50,11 @@ bool loadImage(img::CDecoder& decoder, bool loaded)
                   decoder.error());
 }
 
-// Decodes in file row order; a stream that decodes but ends early or is damaged is
-// reported, not refused.
-bool decodeImage(const uint8_t* data, size_t size, img::CBitmap& image)
+// A stream that decodes but ends early or is damaged is reported, not refused.
+bool decodeImage(const uint8_t* data, size_t size, pixrun::ImageBuffer& image, StreamRows rows)
 {
     pixrun::StreamInfo info;
-    if (!pixrun::decodeStream(data, size, image, &info, {}, StreamRows::LastRowFirst))
+    if (!pixrun::decodeStream(data, size, image, &info, {}, rows))
         return report(PIXRUN_SOURCE_UNREADABLE, "not a pixrun stream, or its header or code "
                                                 "table is damaged");
     const std::string damage = pixrun::streamDamage(info);
@@ -64,9 +63,39 @@ bool decodeImage(const uint8_t* data, size_t size, img::CBitmap& image)
     return true;
 }
 
-bool saveImage(img::CEncoder& encoder, bool saved)
+// The pixel rows of a BMP file: stored bottom row first, they are in the stream's
+// order, so the decoder writes the file itself, without a flip or a copy.
+class BmpFileImage final : public pixrun::ImageBuffer {
+public:
+    explicit BmpFileImage(pixrun::OutBuffer& file) : m_file(file) {}
+    img::CBitmap* allocate(int32_t width, int32_t height, uint16_t bitsPerPixel) override
+    {
+        const size_t size = img::bmpFileSize(width, height, bitsPerPixel);
+        if (!size || !m_file.allocateZeroed(size))
+            return nullptr;
+        img::writeBmpHeader(width, height, bitsPerPixel, m_file.data());
+        uint8_t* rows = m_file.data() + img::bmpPixelOffset(bitsPerPixel);
+        return m_image.wrap(rows, width, height, bitsPerPixel) ? &m_image : nullptr;
+    }
+
+private:
+    pixrun::OutBuffer& m_file;
+    img::CBitmap m_image;
+};
+
+// The image file of a stream, in the given format, in one block.
+bool decodeToFile(const uint8_t* data, size_t size, img::FileFormat format,
+                  const img::EncoderOptions& options, pixrun::OutBuffer& file)
 {
-    return saved || report(PIXRUN_DESTINATION_UNWRITABLE, encoder.error());
+    if (format == img::FileFormat::Bmp) {
+        BmpFileImage bmp(file);
+        return decodeImage(data, size, bmp, StreamRows::FirstRowFirst);
+    }
+    pixrun::NewImage decoded; // in file row order
+    img::CEncoder encoder(options);
+    return decodeImage(data, size, decoded, StreamRows::LastRowFirst)
+        && (encoder.save(decoded.image, format, file)
+            || report(PIXRUN_DESTINATION_UNWRITABLE, encoder.error()));
 }
 
 bool handOut(pixrun::OutBuffer& bytes, unsigned char** outBuffer, int* outSize)
@@ -78,10 +107,10 @@ bool handOut(pixrun::OutBuffer& bytes, unsigned char** outBuffer, int* outSize)
     return true;
 }
 
-bool writeStreamFile(const char* path, const pixrun::OutBuffer& stream)
+bool writeFile(const char* path, const pixrun::OutBuffer& bytes)
 {
     int error = 0;
-    if (pixrun::writeWholeFile(path, stream.data(), stream.size(), &error))
+    if (pixrun::writeWholeFile(path, bytes.data(), bytes.size(), &error))
         return true;
     return report(PIXRUN_DESTINATION_UNWRITABLE, std::string(path) + ": " + std::strerror(error));
 }
@@ -105,7 +134,7 @@ PIXRUN_API bool RleEncode(const char* srcPath, const char* dstPath)
         img::CBitmap image;
         pixrun::OutBuffer stream;
         return loadImage(decoder, decoder.load(std::string(srcPath), image))
-            && encodeImage(image, stream) && writeStreamFile(dstPath, stream);
+            && encodeImage(image, stream) && writeFile(dstPath, stream);
     } catch (...) {
         return failedOnException();
     }
@@ -147,10 +176,9 @@ PIXRUN_API bool RleDecode(const char* srcPath, const char* dstPath)
         if (!pixrun::readWholeFile(srcPath, stream, &error))
             return report(error == ENOENT ? PIXRUN_SOURCE_MISSING : PIXRUN_SOURCE_UNREADABLE,
                           std::string(srcPath) + ": " + std::strerror(error));
-        img::CBitmap image;
-        img::CEncoder encoder;
-        return decodeImage(stream.data(), stream.size(), image)
-            && saveImage(encoder, encoder.save(image, format, std::string(dstPath)));
+        pixrun::OutBuffer file;
+        return decodeToFile(stream.data(), stream.size(), format, {}, file)
+            && writeFile(dstPath, file);
     } catch (...) {
         return failedOnException();
     }
@@ -166,15 +194,13 @@ PIXRUN_API bool RleDecodeToData(const char* format, const unsigned char* data, u
         const img::FileFormat fileFormat = img::formatFromName(format);
         if (fileFormat == img::FileFormat::Unknown)
             return report(PIXRUN_UNKNOWN_FORMAT, "unknown image format name");
-        img::CBitmap image;
         pixrun::OutBuffer file;
         // Memory output carries no writer options; 8-bit images are grey in every format.
-        img::CEncoder encoder(img::EncoderOptions::libraryDefaults());
-        if (!decodeImage(data, count, image))
-            return false;
-        if (saveImage(encoder, encoder.save(image, fileFormat, file))
+        if (decodeToFile(data, count, fileFormat, img::EncoderOptions::libraryDefaults(), file)
             && handOut(file, outBuffer, outSize))
             return true;
+        if (t_report.problem == PIXRUN_SOURCE_UNREADABLE)
+            return false; // not a stream: the out arguments stay as they were
         *outBuffer = nullptr;
         *outSize = 0;
         return false;

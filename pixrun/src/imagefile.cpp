@@ -134,14 +134,6 @@ bool CEncoder::save(const CBitmap& image, FileFormat format, std::vector<uint8_t
 
 bool CEncoder::save(const CBitmap& image, FileFormat format, pixrun::OutBuffer& out)
 {
-    if (format == FileFormat::Bmp && !image.isNull()) {
-        m_strError.clear();
-        const size_t size = bmpFileSize(image);
-        if (size && out.allocate(size)) {
-            writeBmp(image, out.data());
-            return true;
-        }
-    }
     std::vector<uint8_t> data;
     if (!save(image, format, data))
         return false;
@@ -154,7 +146,7 @@ bool CEncoder::save(const CBitmap& image, FileFormat format, pixrun::OutBuffer& 
 
 bool CEncoder::save(const CBitmap& image, FileFormat format, const std::string& path)
 {
-    pixrun::OutBuffer data;
+    std::vector<uint8_t> data;
     if (!save(image, format, data))
         return false;
     int error = 0;

@@ -15,6 +15,14 @@ uint8_t* OutBuffer::allocate(size_t size)
     return m_data;
 }
 
+uint8_t* OutBuffer::allocateZeroed(size_t size)
+{
+    std::free(release());
+    m_data = static_cast<uint8_t*>(std::calloc(size ? size : 1, 1));
+    m_nSize = m_data ? size : 0;
+    return m_data;
+}
+
 void OutBuffer::shrink(size_t size)
 {
     if (size >= m_nSize)

@@ -19,6 +19,8 @@ public:
     // Replaces the block by one of `size` bytes (at least one is allocated);
     // nullptr when that fails.
     uint8_t* allocate(size_t size) override;
+    // The same with every byte zero.
+    uint8_t* allocateZeroed(size_t size);
     // Keeps only the first `size` bytes (no more than size()).
     void shrink(size_t size);
     // Copies `size` bytes into a new block.

@@ -56,6 +56,23 @@ struct DecodeLimits {
     uint64_t maxPixels = img::kMaxPixels;
 };
 
+// Where a decoder puts an image: asked once for a zeroed image of the stream's size
+// and depth, it returns that image, or nullptr when it cannot (the decoder then fails).
+class ImageBuffer {
+public:
+    virtual img::CBitmap* allocate(int32_t width, int32_t height, uint16_t bitsPerPixel) = 0;
+
+protected:
+    ~ImageBuffer() = default;
+};
+
+// An ImageBuffer that allocates the image itself.
+class NewImage final : public ImageBuffer {
+public:
+    img::CBitmap image;
+    img::CBitmap* allocate(int32_t width, int32_t height, uint16_t bitsPerPixel) override;
+};
+
 // Replaces dst with the decoded image: 8-bit grey for one plane (set bit white),
 // 24-bit otherwise. False for a missing or foreign header, an unreadable or invalid
 // code table, a zero or over-limit image size, or a plane count other than 1 or 2;
@@ -63,5 +80,8 @@ struct DecodeLimits {
 bool decodeStream(const uint8_t* data, size_t size, img::CBitmap& dst,
                   StreamInfo* info = nullptr, const DecodeLimits& limits = {},
                   StreamRows rows = StreamRows::FirstRowFirst);
+// The same into the image that `dst` provides; on failure it may hold part of the image.
+bool decodeStream(const uint8_t* data, size_t size, ImageBuffer& dst, StreamInfo* info,
+                  const DecodeLimits& limits, StreamRows rows);
 
 } // namespace pixrun
