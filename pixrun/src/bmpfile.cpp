@@ -78,11 +78,42 @@ void convertRow(const uint8_t* src, uint8_t* dst, int64_t width, unsigned bpp, u
     }
 }
 
-} // namespace
 
-bool readBmp(const uint8_t* data, size_t size, CBitmap& out, std::string& error)
+// An uncompressed BMP's pixel rows and how to read them; every offset and size
+// checked against the file.
+struct Layout {
+    int32_t width = 0;
+    int32_t height = 0;
+    bool topDown = false;
+    unsigned bpp = 0;
+    uint16_t depth = 0; // of the bitmap it becomes
+    const uint8_t* pixels = nullptr;
+    size_t rowBytes = 0;
+    uint32_t masks[4] = {};
+    uint8_t palette[256][3] = {}; // B, G, R; indices past the palette read as black
+
+    bool standardMasks() const
+    {
+        return masks[0] == 0x00FF0000 && masks[1] == 0x0000FF00 && masks[2] == 0x000000FF;
+    }
+    bool identityGrey() const
+    {
+        for (int i = 0; i < 256; ++i)
+            if (palette[i][0] != i)
+                return false;
+        return true;
+    }
+    // Rows stored exactly as the bitmap holds them (stride included): 8-bit grey with
+    // the identity palette, 24-bit, 32-bit with the usual alpha mask.
+    bool rowsAsBitmap() const
+    {
+        return (depth == 8 && bpp == 8 && identityGrey()) || bpp == 24
+            || (bpp == 32 && depth == 32 && standardMasks() && masks[3] == 0xFF000000);
+    }
+};
+
+bool parseBmp(const uint8_t* data, size_t size, Layout& layout, std::string& error)
 {
-    out.reset();
     auto fail = [&error](const char* why) {
         error = std::string("BMP: ") + why;
         return false;
@@ -178,42 +209,69 @@ bool readBmp(const uint8_t* data, size_t size, CBitmap& out, std::string& error)
     if (pixelOffset > size || (size - pixelOffset) / rowBytes < uint64_t(height))
         return fail("truncated pixel data");
 
-    const Channel red(masks[0]), green(masks[1]), blue(masks[2]), alpha(masks[3]);
+    const Channel alpha(masks[3]);
     const bool hasAlpha = alpha.bits > 0 && (bpp == 16 || bpp == 32);
-    const uint16_t depth = bpp <= 8 && greyPalette ? 8 : hasAlpha ? 32 : 24;
-    if (!out.create(int32_t(width), int32_t(height), depth))
-        return fail("out of memory");
+    layout.depth = bpp <= 8 && greyPalette ? 8 : hasAlpha ? 32 : 24;
+    layout.width = int32_t(width);
+    layout.height = int32_t(height);
+    layout.topDown = topDown;
+    layout.bpp = bpp;
+    layout.pixels = data + pixelOffset;
+    layout.rowBytes = size_t(rowBytes);
+    std::memcpy(layout.masks, masks, sizeof masks);
+    std::memcpy(layout.palette, palette, sizeof palette);
+    return true;
 
-    // Rows whose pixels are stored as the bitmap holds them are copied whole; the
-    // others are converted pixel by pixel.
-    const bool standardMasks = masks[0] == 0x00FF0000 && masks[1] == 0x0000FF00
-        && masks[2] == 0x000000FF;
-    uint8_t grey[256];
-    bool identityGrey = depth == 8 && bpp == 8;
-    for (int i = 0; i < 256; ++i) {
-        grey[i] = palette[i][0];
-        identityGrey = identityGrey && grey[i] == i;
+}
+
+} // namespace
+
+bool readBmp(const uint8_t* data, size_t size, CBitmap& out, std::string& error)
+{
+    out.reset();
+    Layout layout;
+    if (!parseBmp(data, size, layout, error))
+        return false;
+    if (!out.create(layout.width, layout.height, layout.depth)) {
+        error = "BMP: out of memory";
+        return false;
     }
-    const size_t rowCopy = identityGrey ? size_t(width)
-        : bpp == 24 ? size_t(width) * 3
-        : bpp == 32 && depth == 32 && standardMasks && masks[3] == 0xFF000000 ? size_t(width) * 4
-        : 0;
-    for (int64_t y = 0; y < height; ++y) {
-        const uint8_t* src = data + pixelOffset + size_t(rowBytes) * size_t(y);
-        uint8_t* dst = out.row(int32_t(topDown ? y : height - 1 - y));
+    // Rows stored as the bitmap holds them are copied whole, the others converted.
+    const Channels channels{Channel(layout.masks[0]), Channel(layout.masks[1]),
+                            Channel(layout.masks[2]), Channel(layout.masks[3])};
+    const size_t rowCopy = layout.rowsAsBitmap() ? size_t(layout.width) * layout.bpp / 8 : 0;
+    const int32_t width = layout.width;
+    uint8_t grey[256];
+    for (int i = 0; i < 256; ++i)
+        grey[i] = layout.palette[i][0];
+    for (int32_t y = 0; y < layout.height; ++y) {
+        const uint8_t* src = layout.pixels + layout.rowBytes * size_t(y);
+        uint8_t* dst = out.row(layout.topDown ? y : layout.height - 1 - y);
         if (rowCopy) {
             std::memcpy(dst, src, rowCopy);
-        } else if (depth == 8 && bpp == 8) {
-            for (int64_t x = 0; x < width; ++x)
+        } else if (layout.depth == 8 && layout.bpp == 8) {
+            for (int32_t x = 0; x < width; ++x)
                 dst[x] = grey[src[x]];
-        } else if (bpp == 32 && depth == 24 && standardMasks) {
-            for (int64_t x = 0; x < width; ++x, dst += 3)
-                std::memcpy(dst, src + x * 4, 3);
+        } else if (layout.bpp == 32 && layout.depth == 24 && layout.standardMasks()) {
+            for (int32_t x = 0; x < width; ++x, dst += 3)
+                std::memcpy(dst, src + size_t(x) * 4, 3);
         } else {
-            convertRow(src, dst, width, bpp, depth, palette, {red, green, blue, alpha});
+            convertRow(src, dst, width, layout.bpp, layout.depth, layout.palette, channels);
         }
     }
     return true;
+}
+
+bool viewBmp(const uint8_t* data, size_t size, CBitmap& view, bool& bottomUp)
+{
+    view.reset();
+    Layout layout;
+    std::string error;
+    if (!parseBmp(data, size, layout, error) || !layout.rowsAsBitmap())
+        return false;
+    bottomUp = !layout.topDown;
+    // Only read through: the bitmap type has no read-only form.
+    return view.wrap(const_cast<uint8_t*>(layout.pixels), layout.width, layout.height, layout.depth);
 }
 
 size_t bmpFileSize(int32_t width, int32_t height, uint16_t bitsPerPixel)

@@ -33,21 +33,35 @@ bool report(PixrunProblem problem, const std::string& reason)
 
 void clearReport() { report(PIXRUN_OK, std::string()); }
 
-bool encodeImage(const img::CBitmap& image, pixrun::OutBuffer& stream)
+// The stream of an image file held in memory. Its picture's bottom row goes first:
+// a BMP stored bottom-up is coded straight from the file's bytes. `imageRead` tells
+// a failure after the image was read.
+bool encodeFile(const uint8_t* data, size_t size, pixrun::OutBuffer& stream, bool& imageRead)
 {
-    const bool ok = image.bitsPerPixel() == 8
-        ? pixrun::encodeGrey(stream, image, StreamRows::LastRowFirst)
-        : pixrun::encodeColour(stream, image, StreamRows::LastRowFirst);
+    imageRead = false;
+    img::CBitmap image;
+    bool bottomUp = false;
+    StreamRows rows = StreamRows::LastRowFirst;
+    if (img::viewBmp(data, size, image, bottomUp)) {
+        rows = bottomUp ? StreamRows::FirstRowFirst : StreamRows::LastRowFirst;
+    } else {
+        img::CDecoder decoder;
+        if (!decoder.load(data, size, image))
+            return report(PIXRUN_SOURCE_UNREADABLE, decoder.error());
+    }
+    imageRead = true;
+    const bool ok = image.bitsPerPixel() == 8 ? pixrun::encodeGrey(stream, image, rows)
+                                              : pixrun::encodeColour(stream, image, rows);
     return ok || report(PIXRUN_SOURCE_UNREADABLE, "image too large for a stream, or out of memory");
 }
 
-bool loadImage(img::CDecoder& decoder, bool loaded)
+bool readFile(const char* path, std::vector<uint8_t>& bytes)
 {
-    if (loaded)
+    int error = 0;
+    if (pixrun::readWholeFile(path, bytes, &error))
         return true;
-    return report(decoder.failure() == img::Failure::Missing ? PIXRUN_SOURCE_MISSING
-                                                             : PIXRUN_SOURCE_UNREADABLE,
-                  decoder.error());
+    return report(error == ENOENT ? PIXRUN_SOURCE_MISSING : PIXRUN_SOURCE_UNREADABLE,
+                  std::string(path) + ": " + std::strerror(error));
 }
 
 // A stream that decodes but ends early or is damaged is reported, not refused.
@@ -130,11 +144,11 @@ PIXRUN_API bool RleEncode(const char* srcPath, const char* dstPath)
     if (!srcPath || !dstPath)
         return false;
     try {
-        img::CDecoder decoder;
-        img::CBitmap image;
+        std::vector<uint8_t> file;
         pixrun::OutBuffer stream;
-        return loadImage(decoder, decoder.load(std::string(srcPath), image))
-            && encodeImage(image, stream) && writeFile(dstPath, stream);
+        bool imageRead = false;
+        return readFile(srcPath, file) && encodeFile(file.data(), file.size(), stream, imageRead)
+            && writeFile(dstPath, stream);
     } catch (...) {
         return failedOnException();
     }
@@ -147,13 +161,12 @@ PIXRUN_API bool RleEncodeFromData(const unsigned char* data, int size, unsigned 
     if (!data || size <= 0 || !outBuffer || !outSize)
         return false;
     try {
-        img::CDecoder decoder;
-        img::CBitmap image;
         pixrun::OutBuffer stream;
-        if (!loadImage(decoder, decoder.load(data, size_t(size), image)))
-            return false;
-        if (encodeImage(image, stream) && handOut(stream, outBuffer, outSize))
+        bool imageRead = false;
+        if (encodeFile(data, size_t(size), stream, imageRead) && handOut(stream, outBuffer, outSize))
             return true;
+        if (!imageRead)
+            return false; // not an image: the out arguments stay as they were
         *outBuffer = nullptr;
         *outSize = 0;
         return false;
@@ -172,12 +185,8 @@ PIXRUN_API bool RleDecode(const char* srcPath, const char* dstPath)
         if (format == img::FileFormat::Unknown)
             return report(PIXRUN_UNKNOWN_FORMAT, "unknown image file extension");
         std::vector<uint8_t> stream;
-        int error = 0;
-        if (!pixrun::readWholeFile(srcPath, stream, &error))
-            return report(error == ENOENT ? PIXRUN_SOURCE_MISSING : PIXRUN_SOURCE_UNREADABLE,
-                          std::string(srcPath) + ": " + std::strerror(error));
         pixrun::OutBuffer file;
-        return decodeToFile(stream.data(), stream.size(), format, {}, file)
+        return readFile(srcPath, stream) && decodeToFile(stream.data(), stream.size(), format, {}, file)
             && writeFile(dstPath, file);
     } catch (...) {
         return failedOnException();

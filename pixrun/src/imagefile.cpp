@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <cctype>
-#include <cerrno>
 #include <cstring>
 
 namespace img {
@@ -58,31 +57,26 @@ bool CDecoder::load(const uint8_t* data, size_t size, CBitmap& out)
 {
     out.reset();
     m_strError.clear();
-    m_failure = Failure::None;
-    bool ok = false;
-    switch (data && size ? sniffFormat(data, size) : FileFormat::Unknown) {
+    if (!data || size == 0) {
+        m_strError = "no image data";
+        return false;
+    }
+    switch (sniffFormat(data, size)) {
     case FileFormat::Bmp:
-        ok = readBmp(data, size, out, m_strError);
-        break;
+        return readBmp(data, size, out, m_strError);
     case FileFormat::Png:
-        ok = readPng(data, size, out, m_strError);
-        break;
+        return readPng(data, size, out, m_strError);
     case FileFormat::Jpeg:
-        ok = readJpeg(data, size, out, m_strError);
-        break;
+        return readJpeg(data, size, out, m_strError);
     case FileFormat::Tiff:
-        ok = readTiff(data, size, out, m_strError);
-        break;
+        return readTiff(data, size, out, m_strError);
     case FileFormat::JpegXr:
-        ok = readJpegXr(data, size, out, m_strError);
-        break;
+        return readJpegXr(data, size, out, m_strError);
     case FileFormat::Unknown:
-        m_strError = data && size ? "not a BMP, JPEG, JPEG XR, PNG or TIFF image" : "no image data";
         break;
     }
-    if (!ok)
-        m_failure = Failure::Unreadable;
-    return ok;
+    m_strError = "not a BMP, JPEG, JPEG XR, PNG or TIFF image";
+    return false;
 }
 
 bool CDecoder::load(const std::string& path, CBitmap& out)
@@ -92,7 +86,6 @@ bool CDecoder::load(const std::string& path, CBitmap& out)
     if (!pixrun::readWholeFile(path, data, &error)) {
         out.reset();
         m_strError = path + ": " + std::strerror(error);
-        m_failure = error == ENOENT ? Failure::Missing : Failure::Unreadable;
         return false;
     }
     return load(data.data(), data.size(), out);

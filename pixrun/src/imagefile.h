@@ -13,9 +13,6 @@ namespace img {
 
 enum class FileFormat { Unknown, Bmp, Jpeg, JpegXr, Png, Tiff };
 
-// What went wrong, for messages that tell the cases apart.
-enum class Failure { None, Missing, Unreadable, Unwritable };
-
 // "BMP", "JPG", "JPEG", "WDP", "HDP", "JXR", "PNG", "TIF", "TIFF", in any case.
 FileFormat formatFromName(const std::string& name);
 // The text after the last '.' of the file name, as formatFromName.
@@ -44,12 +41,9 @@ public:
     bool load(const uint8_t* data, size_t size, CBitmap& out);
     bool load(const std::string& path, CBitmap& out);
     const std::string& error() const { return m_strError; }
-    // Missing: no such file; Unreadable: the file or its image cannot be read.
-    Failure failure() const { return m_failure; }
 
 private:
     std::string m_strError;
-    Failure m_failure = Failure::None;
 };
 
 // Writes an image; 8-bit images are written as grey.
@@ -71,6 +65,11 @@ private:
 // Per-format codecs; readers get the whole file in memory. Each returns false and
 // sets `error` on failure, leaving `out` empty.
 bool readBmp(const uint8_t* data, size_t size, CBitmap& out, std::string& error);
+// A BMP whose rows are stored as a bitmap holds them (8-bit grey with the identity
+// palette, 24-bit, 32-bit BGRA) as an image over the file's own bytes, which must
+// outlive it and are only read; `bottomUp` tells whether its row 0 is the picture's
+// bottom row. False for any other file.
+bool viewBmp(const uint8_t* data, size_t size, CBitmap& view, bool& bottomUp);
 bool readPng(const uint8_t* data, size_t size, CBitmap& out, std::string& error);
 bool readJpeg(const uint8_t* data, size_t size, CBitmap& out, std::string& error);
 bool readTiff(const uint8_t* data, size_t size, CBitmap& out, std::string& error);
