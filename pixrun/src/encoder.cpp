@@ -192,16 +192,16 @@ bool encodeColour(StreamBuffer& out, const img::CBitmap& src, StreamRows rows)
     return writeStream(out, src, planes, 2);
 }
 
-bool encodeGrey(std::vector<uint8_t>& out, const img::CBitmap& src)
+bool encodeGrey(std::vector<uint8_t>& out, const img::CBitmap& src, StreamRows rows)
 {
     VectorTail tail(out);
-    return encodeGrey(tail, src, StreamRows::FirstRowFirst);
+    return encodeGrey(tail, src, rows);
 }
 
-bool encodeColour(std::vector<uint8_t>& out, const img::CBitmap& src)
+bool encodeColour(std::vector<uint8_t>& out, const img::CBitmap& src, StreamRows rows)
 {
     VectorTail tail(out);
-    return encodeColour(tail, src, StreamRows::FirstRowFirst);
+    return encodeColour(tail, src, rows);
 }
 
 } // namespace pixrun

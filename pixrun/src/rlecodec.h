@@ -25,9 +25,11 @@ protected:
 bool encodeGrey(StreamBuffer& out, const img::CBitmap& src, StreamRows rows);
 // Writes a two-plane stream (black, then red) of a 24- or 32-bit image.
 bool encodeColour(StreamBuffer& out, const img::CBitmap& src, StreamRows rows);
-// The same, appended to a vector, first bitmap row first.
-bool encodeGrey(std::vector<uint8_t>& out, const img::CBitmap& src);
-bool encodeColour(std::vector<uint8_t>& out, const img::CBitmap& src);
+// The same, appended to a vector.
+bool encodeGrey(std::vector<uint8_t>& out, const img::CBitmap& src,
+                StreamRows rows = StreamRows::FirstRowFirst);
+bool encodeColour(std::vector<uint8_t>& out, const img::CBitmap& src,
+                  StreamRows rows = StreamRows::FirstRowFirst);
 
 struct PlaneInfo {
     uint16_t type = 0;
