@@ -323,7 +323,7 @@ void writeBmpHeader(int32_t width, int32_t height, uint16_t bpp, uint8_t* p)
     }
 }
 
-bool writeBmp(const CBitmap& image, std::vector<uint8_t>& out, std::string& error)
+bool writeBmp(const CBitmap& image, pixrun::OutBuffer& out, std::string& error)
 {
     const size_t size =
         image.isNull() ? 0 : bmpFileSize(image.width(), image.height(), image.bitsPerPixel());
@@ -333,7 +333,10 @@ bool writeBmp(const CBitmap& image, std::vector<uint8_t>& out, std::string& erro
             : "BMP: unsupported bit depth";
         return false;
     }
-    out.resize(size);
+    if (!out.allocate(size)) {
+        error = "BMP: out of memory";
+        return false;
+    }
     writeBmpHeader(image.width(), image.height(), image.bitsPerPixel(), out.data());
     uint8_t* pixels = out.data() + bmpPixelOffset(image.bitsPerPixel());
     for (int32_t y = 0; y < image.height(); ++y)

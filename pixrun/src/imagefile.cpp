@@ -91,7 +91,7 @@ bool CDecoder::load(const std::string& path, CBitmap& out)
     return load(data.data(), data.size(), out);
 }
 
-bool CEncoder::save(const CBitmap& image, FileFormat format, std::vector<uint8_t>& out)
+bool CEncoder::save(const CBitmap& image, FileFormat format, pixrun::OutBuffer& out)
 {
     out.clear();
     m_strError.clear();
@@ -100,6 +100,7 @@ bool CEncoder::save(const CBitmap& image, FileFormat format, std::vector<uint8_t
         return false;
     }
     bool ok = false;
+    std::vector<uint8_t> data; // for the libraries that write into their own memory
     switch (format) {
     case FileFormat::Bmp:
         ok = writeBmp(image, out, m_strError);
@@ -111,35 +112,35 @@ bool CEncoder::save(const CBitmap& image, FileFormat format, std::vector<uint8_t
         ok = writeJpeg(image, m_options.jpegQuality, out, m_strError);
         break;
     case FileFormat::Tiff:
-        ok = writeTiff(image, m_options.tiffDeflate, out, m_strError);
+        ok = writeTiff(image, m_options.tiffDeflate, data, m_strError);
         break;
     case FileFormat::JpegXr:
-        ok = writeJpegXr(image, m_options.jpegXrQuality, out, m_strError);
+        ok = writeJpegXr(image, m_options.jpegXrQuality, data, m_strError);
         break;
     case FileFormat::Unknown:
         m_strError = "unknown image format";
         break;
+    }
+    if (ok && !data.empty() && !out.assign(data.data(), data.size())) {
+        m_strError = "out of memory";
+        ok = false;
     }
     if (!ok)
         out.clear();
     return ok;
 }
 
-bool CEncoder::save(const CBitmap& image, FileFormat format, pixrun::OutBuffer& out)
+bool CEncoder::save(const CBitmap& image, FileFormat format, std::vector<uint8_t>& out)
 {
-    std::vector<uint8_t> data;
-    if (!save(image, format, data))
-        return false;
-    if (!out.assign(data.data(), data.size())) {
-        m_strError = "out of memory";
-        return false;
-    }
-    return true;
+    pixrun::OutBuffer file;
+    const bool ok = save(image, format, file);
+    out.assign(file.data(), file.data() + file.size());
+    return ok;
 }
 
 bool CEncoder::save(const CBitmap& image, FileFormat format, const std::string& path)
 {
-    std::vector<uint8_t> data;
+    pixrun::OutBuffer data;
     if (!save(image, format, data))
         return false;
     int error = 0;

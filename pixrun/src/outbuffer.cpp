@@ -9,7 +9,7 @@ OutBuffer::~OutBuffer() { std::free(m_data); }
 
 uint8_t* OutBuffer::allocate(size_t size)
 {
-    std::free(release());
+    clear();
     m_data = static_cast<uint8_t*>(std::malloc(size ? size : 1));
     m_nSize = m_data ? size : 0;
     return m_data;
@@ -17,7 +17,7 @@ uint8_t* OutBuffer::allocate(size_t size)
 
 uint8_t* OutBuffer::allocateZeroed(size_t size)
 {
-    std::free(release());
+    clear();
     m_data = static_cast<uint8_t*>(std::calloc(size ? size : 1, 1));
     m_nSize = m_data ? size : 0;
     return m_data;
@@ -41,6 +41,15 @@ bool OutBuffer::assign(const uint8_t* data, size_t size)
         std::memcpy(m_data, data, size);
     return true;
 }
+
+void OutBuffer::adopt(uint8_t* data, size_t size)
+{
+    clear();
+    m_data = data;
+    m_nSize = data ? size : 0;
+}
+
+void OutBuffer::clear() { std::free(release()); }
 
 uint8_t* OutBuffer::release()
 {

@@ -25,9 +25,12 @@ public:
     void shrink(size_t size);
     // Copies `size` bytes into a new block.
     bool assign(const uint8_t* data, size_t size);
+    // Takes over a malloc block of at least `size` bytes.
+    void adopt(uint8_t* data, size_t size);
 
     uint8_t* data() const { return m_data; }
     size_t size() const { return m_nSize; }
+    void clear();
     // Hands the block over; the buffer is empty afterwards.
     uint8_t* release();
 
