@@ -169,7 +169,7 @@ bool encodeGrey(StreamBuffer& out, const img::CBitmap& src, StreamRows rows)
     const std::unique_ptr<uint8_t[]> packed(new uint8_t[size]); // every byte gets written
     packGreyPlane(src, packed.get(), rows);
     Plane plane{kPlaneBlack, {}};
-    // A byte never yields more than one symbol, so this is the only allocation.
+    // Never more symbols than bytes, plus the end symbol: the only allocation.
     plane.symbols.reserve(size + 1);
     runLengthCode(packed.get(), size, plane.symbols);
     return writeStream(out, src, &plane, 1);
