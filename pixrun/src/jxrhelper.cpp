@@ -198,6 +198,8 @@ std::string describeEnd(int status, bool known, bool killed, int timeoutMs)
             return "decoder ran out of time";
         return "decoder crashed on damaged data (signal " + std::to_string(sig) + ")";
     }
+    if (WEXITSTATUS(status) == 0)
+        return "decoder ended without a complete answer";
     return "decoder failed (exit code " + std::to_string(WEXITSTATUS(status)) + ")";
 }
 
