@@ -108,10 +108,11 @@ bool fenceIn(uint64_t memory, unsigned long cpuSeconds)
     return ok;
 }
 
-bool readExactly(int fd, uint8_t* at, size_t n)
+// Reads (fd 0) or writes (fd 1) all n bytes, across partial transfers.
+bool transferAll(int fd, uint8_t* at, size_t n)
 {
     while (n > 0) {
-        const ssize_t r = read(fd, at, n);
+        const ssize_t r = fd == 0 ? read(fd, at, n) : write(fd, at, n);
         if (r < 0 && errno == EINTR)
             continue;
         if (r <= 0)
@@ -122,19 +123,7 @@ bool readExactly(int fd, uint8_t* at, size_t n)
     return true;
 }
 
-bool writeAll(const uint8_t* at, size_t n)
-{
-    while (n > 0) {
-        const ssize_t r = write(1, at, n);
-        if (r < 0 && errno == EINTR)
-            continue;
-        if (r <= 0)
-            return false;
-        at += r;
-        n -= size_t(r);
-    }
-    return true;
-}
+bool writeAll(const uint8_t* at, size_t n) { return transferAll(1, const_cast<uint8_t*>(at), n); }
 
 void put32(uint8_t* p, uint32_t v)
 {
@@ -187,7 +176,7 @@ int main(int argc, char** argv)
     } catch (...) {
         return fail("JPEG XR: file too large for the decoder's memory limit");
     }
-    if (!readExactly(0, file.data(), file.size()))
+    if (!transferAll(0, file.data(), file.size()))
         return fail("JPEG XR: file did not reach the decoder");
 
     img::CBitmap image;
