@@ -20,7 +20,7 @@ namespace {
 
 std::string corpusFile(const char* name)
 {
-    return std::string(PIXRUN_JXR_CORPUS) + "/" + name;
+    return std::string(PIXRUN_FUZZ_CORPORA) + "/pixrun_fuzz_jxr/" + name;
 }
 
 // Inputs that made the decoder read wildly (SIGSEGV) in process.
