@@ -2,7 +2,8 @@
 # Fuzzes each target for N minutes (default 10), one after the other, starting from
 # its seed corpus, in the sanitizer build. New inputs stay in the build tree
 # (build-asan/fuzz-runs/TARGET/corpus), anything found in .../findings. Ends with a
-# table: target, minutes, executions, coverage (edges) at start and end, findings.
+# table: target, minutes, executions, coverage (edges) at start and end, findings
+# (crashes, leaks, time-outs, out-of-memory) and inputs slower than 10 s.
 # Usage: scripts/fuzz.sh [--minutes N] [TARGET...]   (no target: all of them)
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -42,9 +43,10 @@ for t in "${targets[@]}"; do
   execs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log" | tail -n1)
   start=$(grep -m1 -o 'INITED cov: [0-9]*' "$log" | grep -o '[0-9]*$' || true)
   end=$(grep -o 'cov: [0-9]*' "$log" | tail -n1 | grep -o '[0-9]*$' || true)
-  found=$(find "$work/findings" -type f | wc -l)
-  rows+=("$(printf '%-22s %7s %12s %9s %9s %8s' "$t" "$minutes" "${execs:-?}" "${start:-?}" "${end:-?}" "$found")")
+  found=$(find "$work/findings" -type f \( -name 'crash-*' -o -name 'leak-*' -o -name 'timeout-*' -o -name 'oom-*' \) | wc -l)
+  slow=$(find "$work/findings" -type f -name 'slow-unit-*' | wc -l)
+  rows+=("$(printf '%-24s %7s %12s %9s %9s %8s %5s' "$t" "$minutes" "${execs:-?}" "${start:-?}" "${end:-?}" "$found" "$slow")")
 done
 
-printf '%-22s %7s %12s %9s %9s %8s\n' target minutes executions cov-start cov-end findings
+printf '%-24s %7s %12s %9s %9s %8s %5s\n' target minutes executions cov-start cov-end findings slow
 printf '%s\n' "${rows[@]}"
