@@ -415,7 +415,13 @@ CliParse parseCliArgs(const QStringList& arguments)
 {
     CliParse result;
     CliArgs& a = result.args;
-    QList<QPair<QString, QString>> options;
+    struct Given
+    {
+        QString name;
+        QString value;
+        bool bBeforeCommand;
+    };
+    QList<Given> options;
     QStringList pos;
     bool bEndOfOptions = false;
     for (int i = 0; i < arguments.size(); ++i) {
@@ -429,7 +435,7 @@ CliParse parseCliArgs(const QStringList& arguments)
             continue;
         }
         if (token == QLatin1String("-h")) {
-            options.append({ QStringLiteral("help"), QString() });
+            options.append({ QStringLiteral("help"), QString(), pos.isEmpty() });
             continue;
         }
         if (!token.startsWith(QLatin1String("--"))) {
@@ -457,7 +463,7 @@ CliParse parseCliArgs(const QStringList& arguments)
             result.strError = QStringLiteral("--%1 takes no value").arg(name);
             return result;
         }
-        options.append({ name, value });
+        options.append({ name, value, pos.isEmpty() });
     }
 
     if (!pos.isEmpty())
@@ -471,21 +477,21 @@ CliParse parseCliArgs(const QStringList& arguments)
 
     ValueReader reader;
     QStringList given;
-    for (const auto& o : options) {
-        const OptionSpec* spec = findOption(o.first);
-        if (!(spec->nCommands & bit(a.command))) {
-            result.strError = a.command == CliCommand::None
-                                  ? QStringLiteral("--%1 belongs after a command").arg(o.first)
-                                  : QStringLiteral("%1 has no option --%2").arg(cliCommandName(a.command), o.first);
+    for (const Given& o : options) {
+        const OptionSpec* spec = findOption(o.name);
+        if (spec->nCommands != kGlobal && (o.bBeforeCommand || !(spec->nCommands & bit(a.command)))) {
+            result.strError = o.bBeforeCommand
+                                  ? QStringLiteral("--%1 belongs after a command").arg(o.name)
+                                  : QStringLiteral("%1 has no option --%2").arg(cliCommandName(a.command), o.name);
             return result;
         }
-        given.append(o.first);
-        if (o.first == QLatin1String("text"))
+        given.append(o.name);
+        if (o.name == QLatin1String("text"))
             a.bText = true;
-        else if (o.first == QLatin1String("hex"))
+        else if (o.name == QLatin1String("hex"))
             a.bText = false;
         else
-            applyOption(a, o.first, o.second, reader);
+            applyOption(a, o.name, o.value, reader);
     }
     if (!reader.strError.isEmpty()) {
         result.strError = reader.strError;

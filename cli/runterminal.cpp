@@ -61,8 +61,14 @@ int runListen(const CliContext& ctx)
 {
     const CliArgs& a = ctx.args;
     CliLink link(ctx.out);
-    if (const int nStatus = link.open(choosePort(a.port, ctx.settings)); nStatus != cliexit::kOk)
+    const PortChoice port = choosePort(a.port, ctx.settings);
+    if (const int nStatus = link.open(port); nStatus != cliexit::kOk)
         return nStatus;
+    // Tells a script that nothing sent from now on is missed.
+    if (ctx.out.json())
+        ctx.out.record(QString(), "open", { { QStringLiteral("port"), port.strPort } });
+    else
+        ctx.out.note(QStringLiteral("listening on %1").arg(port.strPort));
 
     qint64 nBytes = 0;
     int nFrames = 0;
