@@ -33,6 +33,7 @@ const OptionSpec kOptions[] = {
     { "json", false, kGlobal },
     { "quiet", false, kGlobal },
     { "help", false, kGlobal },
+    { "help-all", false, kGlobal },
     { "version", false, kGlobal },
     { "all", false, bit(CliCommand::Query) },
     { "hex", false, bit(CliCommand::Send) | bit(CliCommand::Listen) },
@@ -57,45 +58,46 @@ struct CommandSpec
 {
     CliCommand command;
     const char* name;
+    const char* summary;
     const char* usage;
     const char* help;
 };
 
 const CommandSpec kCommands[] = {
-    { CliCommand::Ports, "ports", "ports",
+    { CliCommand::Ports, "ports", "list the serial ports", "ports",
       "List the serial ports: system name, friendly name (as the window names it),\n"
       "description and whether the port is busy. A --port path the system does not\n"
       "list is shown too.\n" },
-    { CliCommand::Query, "query", "query NAME [FIELD=VALUE...]... | --all",
+    { CliCommand::Query, "query", "read parameters of the commands in the command file", "query NAME [FIELD=VALUE...]... | --all",
       "Read the parameters of one or more commands of the command file and print\n"
       "one line per value: NAME.FIELD = VALUE. NAME is the command's name or its\n"
       "0-based position in the file; FIELD=VALUE pairs after a NAME fill the fields\n"
       "its query request carries. --all reads every command that has a query\n"
       "needing no request values.\n" },
-    { CliCommand::Set, "set", "set NAME FIELD=VALUE...",
+    { CliCommand::Set, "set", "write parameters, print the answer", "set NAME FIELD=VALUE...",
       "Write parameters of a command and print the device's answer. FIELD is a\n"
       "parameter's name or 0-based position. Fields of the request that are not\n"
       "given are read from the device first when the command can be queried.\n" },
-    { CliCommand::Code, "code", "code query NAME [FIELD=VALUE...] | code set NAME FIELD=VALUE...",
+    { CliCommand::Code, "code", "print a request frame, send nothing", "code query NAME [FIELD=VALUE...] | code set NAME FIELD=VALUE...",
       "Print the frame of a query or setting request in hexadecimal; nothing is\n"
       "sent and no port is opened.\n" },
-    { CliCommand::Send, "send", "send [--hex | --text [--crlf]] [--ctl C | --terminal-id N] DATA",
+    { CliCommand::Send, "send", "send raw or framed data", "send [--hex | --text [--crlf]] [--ctl C | --terminal-id N] DATA",
       "Send DATA, typed as hexadecimal (default) or as text, either raw or framed\n"
       "as the terminal page frames it: --ctl C (one or two hex digits) wraps it in\n"
       "a frame with that control code (DATA may then be empty), --terminal-id N in\n"
       "a terminal ID frame. Prints the bytes written, in hexadecimal.\n"
       "  --crlf          append CR LF to text\n" },
-    { CliCommand::Listen, "listen", "listen [--hex | --text] [--timestamps] [--duration S] [--frames]",
+    { CliCommand::Listen, "listen", "print what arrives", "listen [--hex | --text] [--timestamps] [--duration S] [--frames]",
       "Print what arrives until --duration seconds have passed or the program is\n"
       "interrupted: one line per received chunk in hexadecimal (default), the raw\n"
       "bytes with --text, or one checked DTU frame per line with --frames.\n" },
-    { CliCommand::Push, "push", "push IMAGE --addr A [--keep MS] [--container] [--compress none|7z]",
+    { CliCommand::Push, "push", "send an image to a display", "push IMAGE --addr A [--keep MS] [--container] [--compress none|7z]",
       "Send an image to the display at address A (0: no wake-up, any display)\n"
       "exactly as the 发送图片 page does: wake-up for MS milliseconds (default 800),\n"
       "then 1024-byte packets. --container sends the display bitmap instead of the\n"
       "file's bytes; --compress chooses the compression (default 7z). Progress goes\n"
       "to stderr; the outcome and the display's report to stdout.\n" },
-    { CliCommand::Endurance, "endurance",
+    { CliCommand::Endurance, "endurance", "repeat wake-ups and transfers",
       "endurance IMAGE --addr A --mode M --interval S (--count N | --duration S) [--csv FILE]",
       "Repeat the tasks of the 发送测试 page every S seconds: M is wake (0), send (1),\n"
       "wake-send (2) or send-wake (3). Prints one line per task and the counters;\n"
@@ -116,6 +118,7 @@ const char kGlobalHelp[] =
     "  --json               one JSON object per line on stdout, a result last\n"
     "  --quiet              no progress output\n"
     "  --help               this help, or a command's with COMMAND --help\n"
+    "  --help-all           this help followed by every command's\n"
     "  --version            the version\n";
 
 const char kExitHelp[] =
@@ -278,6 +281,8 @@ void applyOption(CliArgs& a, const QString& name, const QString& value, ValueRea
         a.bQuiet = true;
     } else if (name == QLatin1String("help")) {
         a.bHelp = true;
+    } else if (name == QLatin1String("help-all")) {
+        a.bHelp = a.bHelpAll = true;
     } else if (name == QLatin1String("version")) {
         a.bVersion = true;
     } else if (name == QLatin1String("all")) {
@@ -503,7 +508,7 @@ CliParse parseCliArgs(const QStringList& arguments)
     return result;
 }
 
-QString cliHelpText(CliCommand command)
+QString cliHelpText(CliCommand command, bool bAll)
 {
     const CommandSpec* spec = findCommand(command);
     if (spec)
@@ -512,8 +517,12 @@ QString cliHelpText(CliCommand command)
                  QLatin1String(kExitHelp));
 
     QString commands;
-    for (const CommandSpec& c : kCommands)
-        commands += QStringLiteral("  %1\n").arg(QLatin1String(c.usage));
+    QString details;
+    for (const CommandSpec& c : kCommands) {
+        commands += QStringLiteral("  %1%2\n").arg(QLatin1String(c.name), -12).arg(QLatin1String(c.summary));
+        details += QStringLiteral("\nCommand %1:\ntelvanectl %2\n\n%3")
+                       .arg(QLatin1String(c.name), QLatin1String(c.usage), QString::fromUtf8(c.help));
+    }
     return QStringLiteral(
                "Usage: telvanectl [global options] COMMAND [ARGS]\n\n"
                "Telvane from the command line: the DTU's frames, command file, image transfer\n"
@@ -524,5 +533,6 @@ QString cliHelpText(CliCommand command)
                "Port settings default to what the window saved last in Telvane.ini in the\n"
                "working directory; the command file is the one the window loads (the \"json\"\n"
                "setting, else cmds.json there).\n\n%3")
-        .arg(commands, QLatin1String(kGlobalHelp), QLatin1String(kExitHelp));
+        .arg(commands, QLatin1String(kGlobalHelp), QLatin1String(kExitHelp))
+        + (bAll ? details : QString());
 }

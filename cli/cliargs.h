@@ -43,6 +43,7 @@ struct CliArgs
 {
     CliCommand command = CliCommand::None;
     bool bHelp = false;
+    bool bHelpAll = false;   // the overview and every command's help (the man page)
     bool bVersion = false;
     bool bJson = false;
     bool bQuiet = false;
@@ -89,6 +90,7 @@ struct CliParse
 // "--name value" and "--name=value" both work; "--" ends the options.
 CliParse parseCliArgs(const QStringList& arguments);
 
-// What --help prints: the overview, or the help of one command.
-QString cliHelpText(CliCommand command);
+// What --help prints: the overview (with bAll, followed by every command's
+// help), or the help of one command.
+QString cliHelpText(CliCommand command, bool bAll = false);
 QString cliCommandName(CliCommand command);

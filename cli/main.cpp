@@ -29,7 +29,7 @@ int main(int argc, char* argv[])
     if (!parsed.strError.isEmpty())
         return out.fail(cliexit::kUsage, parsed.strError);
     if (args.bHelp) {
-        std::fputs(cliHelpText(args.command).toUtf8().constData(), stdout);
+        std::fputs(cliHelpText(args.command, args.bHelpAll).toUtf8().constData(), stdout);
         return cliexit::kOk;
     }
     if (args.bVersion) {
