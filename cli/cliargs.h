@@ -49,7 +49,7 @@ struct CliArgs
     bool bQuiet = false;
     PortOverrides port;
     QString strCmdFile;
-    int nTimeoutMs = 3000;  // wait for an answer
+    std::optional<int> nTimeoutMs;  // wait for an answer; each command has its default
 
     // query, set, code
     QList<CmdRef> cmds;

@@ -13,6 +13,7 @@ namespace {
 
 constexpr int kQuery = 0;
 constexpr int kSetting = 1;
+constexpr int kAnswerTimeoutMs = 3000;
 
 const DtuCmdSection& sectionOf(const DtuCmd& cmd, int nKind)
 {
@@ -84,11 +85,12 @@ int exchange(const CliContext& ctx, CliLink& link, const Job& job, int nKind, QM
             link.done(cliexit::kOk);
         }
     });
-    int nStatus = link.sendAll(frame) ? link.wait(ctx.args.nTimeoutMs) : cliexit::kPort;
+    const int nTimeoutMs = ctx.args.nTimeoutMs.value_or(kAnswerTimeoutMs);
+    int nStatus = link.sendAll(frame) ? link.wait(nTimeoutMs) : cliexit::kPort;
     QObject::disconnect(c);
 
     if (nStatus == cliexit::kTimeout)
-        return ctx.out.fail(nStatus, QStringLiteral("no answer to %1 within %2 ms").arg(cmd.name).arg(ctx.args.nTimeoutMs));
+        return ctx.out.fail(nStatus, QStringLiteral("no answer to %1 within %2 ms").arg(cmd.name).arg(nTimeoutMs));
     if (link.interrupted())
         return ctx.out.fail(kExitInterrupted, QStringLiteral("interrupted"));
     if (nStatus != cliexit::kOk)

@@ -35,8 +35,8 @@ QString summary(const CliArgs& a)
         s << QStringLiteral("flow=%1").arg(*p.nFlow);
     if (!a.strCmdFile.isEmpty())
         s << "cmds=" + a.strCmdFile;
-    if (a.nTimeoutMs != 3000)
-        s << QStringLiteral("timeout=%1").arg(a.nTimeoutMs);
+    if (a.nTimeoutMs)
+        s << QStringLiteral("timeout=%1").arg(*a.nTimeoutMs);
     for (const auto& [flag, on] : { std::pair("help", a.bHelp), std::pair("version", a.bVersion),
                                     std::pair("json", a.bJson), std::pair("quiet", a.bQuiet),
                                     std::pair("all", a.bAll), std::pair("text", a.bText),

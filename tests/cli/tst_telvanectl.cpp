@@ -1,11 +1,16 @@
 #include "cmdfile.h"
 #include "ctlrun.h"
+#include "displaypayload.h"
 #include "dtuframe.h"
 #include "dtusimulator.h"
+#include "payload.h"
+#include "programrig.h"
 #include "ptypair.h"
+#include "sourceimage.h"
 
 #include <QDir>
 #include <QFile>
+#include <QPainter>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -36,6 +41,12 @@ private slots:
     void lostPortEndsWithStatus3();
     void windowSettingsGiveTheDefaults();
     void portsShowTheWindowsFriendlyNames();
+    void pushSendsWhatTheImagePageSends_data();
+    void pushSendsWhatTheImagePageSends();
+    void pushFailuresGiveTheirStatus_data();
+    void pushFailuresGiveTheirStatus();
+    void enduranceReportsEveryTask_data();
+    void enduranceReportsEveryTask();
 
 private:
     bool startSimulator(SimConfig config = {});
@@ -72,6 +83,26 @@ QPair<QString, QString> sampleValue(const DtuParam& p)
         s << shown;
     }
     return { t.join(' '), s.join(' ') };
+}
+
+// Test pictures: a grey ramp with a disc (PNG, the container's usual
+// source), the same in colour as BMP and JPEG, and a BMP so large that its
+// raw payload needs more packets than one byte can number.
+QString writeImage(const QDir& dir, const QString& name)
+{
+    const bool bHuge = name.startsWith(QLatin1String("huge"));
+    QImage img(bHuge ? QSize(400, 300) : QSize(300, 200), QImage::Format_RGB32);
+    QPainter p(&img);
+    QLinearGradient ramp(0, 0, img.width(), 0);
+    ramp.setColorAt(0, Qt::black);
+    ramp.setColorAt(1, name.endsWith(QLatin1String("png")) ? Qt::white : QColor(255, 200, 40));
+    p.fillRect(img.rect(), ramp);
+    p.setBrush(Qt::white);
+    p.drawEllipse(QPoint(img.width() / 3, img.height() / 2), 50, 50);
+    p.end();
+    const QString path = dir.filePath(name);
+    const QImage out = name.endsWith(QLatin1String("png")) ? img.convertToFormat(QImage::Format_Grayscale8) : img;
+    return out.save(path) ? path : QString();
 }
 
 }  // namespace
@@ -416,5 +447,188 @@ void TstTelvanectl::portsShowTheWindowsFriendlyNames()
     QCOMPARE(objects.last().value("count").toInt(), objects.size() - 1);
 }
 
-QTEST_GUILESS_MAIN(TstTelvanectl)
+void TstTelvanectl::pushSendsWhatTheImagePageSends_data()
+{
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<bool>("container");
+    QTest::addColumn<int>("compress");
+    QTest::addColumn<quint32>("addr");
+
+    QTest::newRow("container, 7z, woken display") << "grey.png" << true << 1 << ProgramRig::kDisplay;
+    QTest::newRow("container, plain, broadcast") << "grey.png" << true << 0 << 0u;
+    QTest::newRow("raw bmp, plain") << "colour.bmp" << false << 0 << ProgramRig::kDisplay;
+    QTest::newRow("raw jpg, 7z, broadcast") << "colour.jpg" << false << 1 << 0u;
+}
+
+void TstTelvanectl::pushSendsWhatTheImagePageSends()
+{
+    QFETCH(QString, file);
+    QFETCH(bool, container);
+    QFETCH(int, compress);
+    QFETCH(quint32, addr);
+    QVERIFY(startSimulator());
+    const QString path = writeImage(QDir(m_dir->path()), file);
+    QVERIFY(!path.isEmpty());
+    QSignalSpy images(m_sim.get(), &DtuSimulator::imageReceived);
+
+    QStringList args { "--json", "push", file, "--addr", QString::number(addr), "--keep", "500", "--compress",
+                       compress ? "7z" : "none" };
+    if (container)
+        args << "--container";
+    const CtlResult r = runCtl(m_dir->path(), viaSim(args));
+    QVERIFY2(r.nExit == 0, r.err.constData());
+
+    // The image page's payload for this file and these options.
+    SourceImage source;
+    QCOMPARE(loadSourceImage(path, source), ImageLoadResult::Loaded);
+    PayloadOptions opt;
+    opt.bRle = container;
+    opt.nCompress = compress;
+    opt.nImgType = source.nImgType;
+    opt.strFilePath = source.strFilePath;
+    opt.nFileSize = source.nFileSize;
+    opt.strSavePath.clear();
+    QByteArray expected;
+    QCOMPARE(buildSendablePayload(expected, source.image, opt), QString());
+
+    QCOMPARE(images.size(), 1);
+    const QByteArray payload = images.at(0).at(2).toByteArray();
+    QCOMPARE(payload, expected);
+    const QImage shown = images.at(0).at(1).value<QImage>();
+    QVERIFY2(images.at(0).at(3).toString().isEmpty(), qPrintable(images.at(0).at(3).toString()));
+    if (container) {
+        const QString diff = firstPixelDifference(shown.convertToFormat(QImage::Format_Grayscale8),
+                                                  bayerDithered(source.image.convertToFormat(QImage::Format_Grayscale8)));
+        QVERIFY2(diff.isEmpty(), qPrintable(diff));
+    } else {
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        QCOMPARE(decodeDisplayPayload(payload).data, f.readAll());
+    }
+    QVERIFY(!QFile::exists(m_dir->filePath("data.bin")));
+
+    // The outcome on stdout: wake-up (unless broadcast), packets, the report.
+    const QList<QJsonObject> objects = jsonLines(r.out);
+    QStringList events;
+    for (const QJsonObject& o : objects)
+        if (o.value("event").toString() != QLatin1String("packet"))
+            events << o.value("event").toString();
+    QCOMPARE(events, (addr ? QStringList { "wakeup", "sent", "display", "result" }
+                           : QStringList { "sent", "display", "result" }));
+    const int nPackets = (expected.size() + 1023) / 1024;
+    QCOMPARE(objects.size() - events.size(), nPackets);
+    QCOMPARE(objects.last().value("packets").toInt(), nPackets);
+    QCOMPARE(objects.at(objects.size() - 2).value("text").toString(), QStringLiteral("刷屏成功"));
+}
+
+void TstTelvanectl::pushFailuresGiveTheirStatus_data()
+{
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<QString>("fault");
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QString>("err");
+
+    QTest::newRow("display sleeps") << "grey.png" << "no-wake" << 4 << "no wake-up answer from 1674097996";
+    QTest::newRow("wake-up fails") << "grey.png" << "wake-result" << 1 << "the wake-up failed (result 1)";
+    QTest::newRow("bad checksum at packet 1") << "colour.bmp" << "status" << 1 << "packet 2 of";
+    QTest::newRow("display cannot draw") << "grey.png" << "display-state" << 1
+                                         << "the display reports 解码失败 (state 1)";
+    QTest::newRow("no such image") << "none.png" << "" << 2 << "image none.png not found";
+    QTest::newRow("not an image") << "cmds.json" << "" << 2 << "cmds.json is not an image";
+    QTest::newRow("more than 255 packets") << "huge.bmp" << "" << 2 << "";
+}
+
+void TstTelvanectl::pushFailuresGiveTheirStatus()
+{
+    QFETCH(QString, file);
+    QFETCH(QString, fault);
+    QFETCH(int, status);
+    QFETCH(QString, err);
+    SimConfig config;
+    config.displays = { ProgramRig::kDisplay };
+    config.displayFaults.noWakeAnswer = fault == "no-wake";
+    config.displayFaults.wakeResult = fault == "wake-result" ? 1 : 0;
+    if (fault == "status")
+        config.displayFaults.statusAt.insert(1, 2);
+    config.displayFaults.displayState = fault == "display-state" ? 1 : -1;
+    QVERIFY(startSimulator(config));
+    if (file != "none.png" && file != "cmds.json")
+        QVERIFY(!writeImage(QDir(m_dir->path()), file).isEmpty());
+    QSignalSpy frames(m_sim.get(), &DtuSimulator::frameReceived);
+
+    const CtlResult r = runCtl(m_dir->path(), viaSim({ "--json", "push", file, "--addr", "1674097996",
+                                                       "--keep", "100", "--compress", "none" }));
+    QCOMPARE(r.nExit, status);
+    QVERIFY2(QString::fromUtf8(r.err).contains(err), r.err.constData());
+    const QJsonObject result = jsonLines(r.out).last();
+    QCOMPARE(result.value("status").toInt(), status);
+    QVERIFY(result.contains("error"));
+    // Input errors are found before anything goes on the line.
+    if (status == 2)
+        QCOMPARE(frames.size(), 0);
+}
+
+void TstTelvanectl::enduranceReportsEveryTask_data()
+{
+    QTest::addColumn<QString>("mode");
+    QTest::addColumn<quint32>("addr");
+    QTest::addColumn<bool>("refuseWakeUp");
+    QTest::addColumn<int>("status");
+    QTest::addColumn<int>("tasks");
+    QTest::addColumn<QString>("row");  // wake-up, send and packets of every CSV row
+
+    QTest::newRow("wake-up then send") << "wake-send" << ProgramRig::kDisplay << false << 0 << 2 << "ok,ok,1";
+    QTest::newRow("send only, to every display") << "send" << 0u << false << 0 << 2 << "-,ok,1";
+    // Like the test page, a run whose first wake-up is refused stands still.
+    QTest::newRow("refused first wake-up") << "wake" << ProgramRig::kDisplay << true << 1 << 1 << "refused,-,0";
+}
+
+void TstTelvanectl::enduranceReportsEveryTask()
+{
+    QFETCH(QString, mode);
+    QFETCH(quint32, addr);
+    QFETCH(bool, refuseWakeUp);
+    QFETCH(int, status);
+    QFETCH(int, tasks);
+    QFETCH(QString, row);
+    SimConfig config;
+    config.displayFaults.wakeResult = refuseWakeUp ? 1 : 0;
+    QVERIFY(startSimulator(config));
+    QVERIFY(!writeImage(QDir(m_dir->path()), "grey.png").isEmpty());
+
+    const CtlResult r = runCtl(m_dir->path(),
+                               viaSim({ "--json", "endurance", "grey.png", "--addr", QString::number(addr), "--mode",
+                                        mode, "--interval", "1", "--count", "2", "--container", "--keep", "200",
+                                        "--csv", "runs.csv" }));
+    QVERIFY2(r.nExit == status, r.err.constData());
+    const QList<QJsonObject> objects = jsonLines(r.out);
+    QCOMPARE(objects.size(), tasks + 1);
+    for (int i = 0; i < tasks; ++i) {
+        QCOMPARE(objects.at(i).value("event").toString(), QStringLiteral("task"));
+        QCOMPARE(objects.at(i).value("task").toInt(), i + 1);
+    }
+    const QJsonObject result = objects.last();
+    QCOMPARE(result.value("tasks").toInt(), tasks);
+    const bool bWakes = mode != "send";
+    QCOMPARE(result.value("wakeupOk").toInt(), bWakes && !refuseWakeUp ? tasks : 0);
+    QCOMPARE(result.value("wakeupFailed").toInt(), refuseWakeUp ? tasks : 0);
+    QCOMPARE(result.value("sendOk").toInt(), mode == "wake" ? 0 : tasks);
+
+    QFile csv(m_dir->filePath("runs.csv"));
+    QVERIFY(csv.open(QIODevice::ReadOnly));
+    const QStringList lines = QString::fromUtf8(csv.readAll()).split('\n', Qt::SkipEmptyParts);
+    QCOMPARE(lines.size(), tasks + 1);
+    QCOMPARE(lines.at(0), QStringLiteral("time,task,wakeup,send,packets,duration_ms"));
+    for (int i = 1; i <= tasks; ++i) {
+        const QStringList cells = lines.at(i).split(',');
+        QCOMPARE(cells.size(), 6);
+        QVERIFY2(QDateTime::fromString(cells.at(0), "yyyy-MM-dd hh:mm:ss.zzz").isValid(), qPrintable(cells.at(0)));
+        QCOMPARE(cells.at(1).toInt(), i);
+        QCOMPARE(cells.mid(2, 3).join(','), row);
+        bool ok = false;
+        QVERIFY(cells.at(5).toInt(&ok) >= 0 && ok);
+    }
+}
+
+QTEST_MAIN(TstTelvanectl)
 #include "tst_telvanectl.moc"
