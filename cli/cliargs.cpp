@@ -96,13 +96,15 @@ const CommandSpec kCommands[] = {
       "exactly as the 发送图片 page does: wake-up for MS milliseconds (default 800),\n"
       "then 1024-byte packets. --container sends the display bitmap instead of the\n"
       "file's bytes; --compress chooses the compression (default 7z). Progress goes\n"
-      "to stderr; the outcome and the display's report to stdout.\n" },
+      "to stderr; the outcome and the display's report to stdout. Succeeds only\n"
+      "when the display reports that it has drawn the image.\n" },
     { CliCommand::Endurance, "endurance", "repeat wake-ups and transfers",
       "endurance IMAGE --addr A --mode M --interval S (--count N | --duration S) [--csv FILE]",
       "Repeat the tasks of the 发送测试 page every S seconds: M is wake (0), send (1),\n"
       "wake-send (2) or send-wake (3). Prints one line per task and the counters;\n"
       "--csv writes the same rows with a header line. --keep MS (default 1000),\n"
-      "--container and --compress as for push.\n" },
+      "--container and --compress as for push. Ends after N tasks or S seconds (the\n"
+      "task under way is finished) or on SIGINT; fails when any step failed.\n" },
 };
 
 const char kGlobalHelp[] =
