@@ -14,14 +14,14 @@ constexpr unsigned kGlobal = ~0u;
 constexpr unsigned kCmdCommands = bit(CliCommand::Query) | bit(CliCommand::Set) | bit(CliCommand::Code);
 constexpr unsigned kImageCommands = bit(CliCommand::Push) | bit(CliCommand::Endurance);
 
-struct OptionSpec
+struct OptionDef
 {
     const char* name;
     bool bValue;
     unsigned nCommands;  // where the option may be given
 };
 
-const OptionSpec kOptions[] = {
+const OptionDef kOptions[] = {
     { "port", true, kGlobal },
     { "baud", true, kGlobal },
     { "data-bits", true, kGlobal },
@@ -54,7 +54,7 @@ const OptionSpec kOptions[] = {
     { "csv", true, bit(CliCommand::Endurance) },
 };
 
-struct CommandSpec
+struct CommandDef
 {
     CliCommand command;
     const char* name;
@@ -63,7 +63,7 @@ struct CommandSpec
     const char* help;
 };
 
-const CommandSpec kCommands[] = {
+const CommandDef kCommands[] = {
     { CliCommand::Ports, "ports", "list the serial ports", "ports",
       "List the serial ports: system name, friendly name (as the window names it),\n"
       "description and whether the port is busy. A --port path the system does not\n"
@@ -132,17 +132,17 @@ const char kExitHelp[] =
     "  3  port error: cannot be opened, or lost while running\n"
     "  4  time-out: no answer where one was due\n";
 
-const OptionSpec* findOption(const QString& name)
+const OptionDef* findOption(const QString& name)
 {
-    for (const OptionSpec& o : kOptions)
+    for (const OptionDef& o : kOptions)
         if (name == QLatin1String(o.name))
             return &o;
     return nullptr;
 }
 
-const CommandSpec* findCommand(CliCommand command)
+const CommandDef* findCommand(CliCommand command)
 {
-    for (const CommandSpec& c : kCommands)
+    for (const CommandDef& c : kCommands)
         if (c.command == command)
             return &c;
     return nullptr;
@@ -150,7 +150,7 @@ const CommandSpec* findCommand(CliCommand command)
 
 CliCommand commandByName(const QString& name)
 {
-    for (const CommandSpec& c : kCommands)
+    for (const CommandDef& c : kCommands)
         if (name == QLatin1String(c.name))
             return c.command;
     return CliCommand::None;
@@ -415,8 +415,8 @@ QString checkCommand(CliArgs& a, QStringList pos, const QStringList& given)
 
 QString cliCommandName(CliCommand command)
 {
-    const CommandSpec* spec = findCommand(command);
-    return spec ? QLatin1String(spec->name) : QString();
+    const CommandDef* def = findCommand(command);
+    return def ? QLatin1String(def->name) : QString();
 }
 
 CliParse parseCliArgs(const QStringList& arguments)
@@ -452,13 +452,13 @@ CliParse parseCliArgs(const QStringList& arguments)
         }
         const int eq = token.indexOf(QLatin1Char('='));
         const QString name = token.mid(2, eq < 0 ? -1 : eq - 2);
-        const OptionSpec* spec = findOption(name);
-        if (!spec) {
+        const OptionDef* def = findOption(name);
+        if (!def) {
             result.strError = QStringLiteral("unknown option --%1").arg(name);
             return result;
         }
         QString value;
-        if (spec->bValue) {
+        if (def->bValue) {
             if (eq >= 0) {
                 value = token.mid(eq + 1);
             } else if (i + 1 < arguments.size()) {
@@ -486,8 +486,8 @@ CliParse parseCliArgs(const QStringList& arguments)
     ValueReader reader;
     QStringList given;
     for (const Given& o : options) {
-        const OptionSpec* spec = findOption(o.name);
-        if (spec->nCommands != kGlobal && (o.bBeforeCommand || !(spec->nCommands & bit(a.command)))) {
+        const OptionDef* def = findOption(o.name);
+        if (def->nCommands != kGlobal && (o.bBeforeCommand || !(def->nCommands & bit(a.command)))) {
             result.strError = o.bBeforeCommand
                                   ? QStringLiteral("--%1 belongs after a command").arg(o.name)
                                   : QStringLiteral("%1 has no option --%2").arg(cliCommandName(a.command), o.name);
@@ -513,15 +513,15 @@ CliParse parseCliArgs(const QStringList& arguments)
 
 QString cliHelpText(CliCommand command, bool bAll)
 {
-    const CommandSpec* spec = findCommand(command);
-    if (spec)
+    const CommandDef* def = findCommand(command);
+    if (def)
         return QStringLiteral("Usage: telvanectl [global options] %1\n\n%2\n%3\n%4")
-            .arg(QLatin1String(spec->usage), QString::fromUtf8(spec->help), QLatin1String(kGlobalHelp),
+            .arg(QLatin1String(def->usage), QString::fromUtf8(def->help), QLatin1String(kGlobalHelp),
                  QLatin1String(kExitHelp));
 
     QString commands;
     QString details;
-    for (const CommandSpec& c : kCommands) {
+    for (const CommandDef& c : kCommands) {
         commands += QStringLiteral("  %1%2\n").arg(QLatin1String(c.name), -12).arg(QLatin1String(c.summary));
         details += QStringLiteral("\nCommand %1:\ntelvanectl %2\n\n%3")
                        .arg(QLatin1String(c.name), QLatin1String(c.usage), QString::fromUtf8(c.help));

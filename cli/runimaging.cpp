@@ -38,8 +38,7 @@ const char* stepWord(StepResult result)
     return "?";
 }
 
-// The transfer the command line asks for, with the payload checked before
-// anything touches the port; empty error when it can go.
+// The transfer the command line asks for; empty error when the image loads.
 QString transferOptions(const CliArgs& a, quint32 nDefaultKeepMs, TransferOptions& opt)
 {
     SourceImage source;
@@ -63,8 +62,7 @@ QString transferOptions(const CliArgs& a, quint32 nDefaultKeepMs, TransferOption
     opt.payload.strSavePath.clear();
     opt.nAddr = *a.nAddr;
     opt.nKeepTimeMs = a.nKeepMs.value_or(nDefaultKeepMs);
-    QByteArray payload;
-    return buildSendablePayload(payload, opt.image, opt.payload);
+    return {};
 }
 
 // Frames of a session go to the port as the worker's send slot takes them.
@@ -126,12 +124,13 @@ int runPush(const CliContext& ctx)
         if (bFinished)
             link.done(cliexit::kOk);
     });
-    QObject::connect(&session, &TransferSession::payloadRefused, &link, [&](const QString& strReason) {
-        out.error(strReason);
-    });
+    QString strRefused;
+    QObject::connect(&session, &TransferSession::payloadRefused, &link,
+                     [&](const QString& strReason) { strRefused = strReason; });
 
+    // The payload is built and checked before the first frame goes out.
     if (!session.start(opt))
-        return out.fail(cliexit::kUsage, QStringLiteral("the payload cannot be sent"));
+        return out.fail(cliexit::kUsage, strRefused);
     nPayload = session.payload().size();
     // The transfer's own time-outs end it; then the display's report is due.
     int nStatus = link.wait();
@@ -212,6 +211,12 @@ int runEndurance(const CliContext& ctx)
     CliOutput& out = ctx.out;
     EnduranceOptions opt;
     if (const QString strError = transferOptions(a, kEnduranceKeepMs, opt.transfer); !strError.isEmpty())
+        return out.fail(cliexit::kUsage, strError);
+    // Each task builds its payload when its packets start; refuse a bad one
+    // before the first task rather than in every task.
+    QByteArray payload;
+    if (const QString strError = buildSendablePayload(payload, opt.transfer.image, opt.transfer.payload);
+        !strError.isEmpty())
         return out.fail(cliexit::kUsage, strError);
     opt.transfer.plan = TransferPlan(a.nRunMode);
     opt.nIntervalMs = qint64(a.nIntervalS) * 1000;
