@@ -1,6 +1,7 @@
 #include "clisettings.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QSerialPort>
 #include <QSettings>
 
@@ -9,6 +10,16 @@ namespace {
 constexpr char kSettingsFile[] = "Telvane.ini";
 constexpr char kDefaultCmdFile[] = "cmds.json";
 constexpr int kDefaultBaud = 115200;
+
+// A bare name is a system port name ("ttyUSB0" is /dev/ttyUSB0), unless
+// only a file of that name in the working directory exists.
+QString portPath(const QString& strGiven)
+{
+    if (strGiven.contains(QLatin1Char('/')) || QFile::exists(QStringLiteral("/dev/") + strGiven)
+        || !QFile::exists(strGiven))
+        return strGiven;
+    return QFileInfo(strGiven).absoluteFilePath();
+}
 
 }  // namespace
 
@@ -22,7 +33,7 @@ QSettings* openWindowSettings()
 PortChoice choosePort(const PortOverrides& given, QSettings& settings)
 {
     PortChoice choice;
-    choice.strPort = given.strPort.isEmpty() ? settings.value("port").toString() : given.strPort;
+    choice.strPort = given.strPort.isEmpty() ? settings.value("port").toString() : portPath(given.strPort);
     bool bOk = false;
     const int nSavedBaud = settings.value("baud").toString().toInt(&bOk);
     choice.param.baudRate = given.nBaud.value_or(bOk && nSavedBaud > 0 ? nSavedBaud : kDefaultBaud);

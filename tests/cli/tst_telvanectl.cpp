@@ -415,7 +415,10 @@ void TstTelvanectl::windowSettingsGiveTheDefaults()
     QVERIFY2(r.nExit == 0, r.err.constData());
     QVERIFY(r.out.startsWith("无线信道.信道号 = 1\n"));
 
-    // The command line wins.
+    // The command line wins; a bare name that only the working directory
+    // holds is that file.
+    r = runCtl(m_dir->path(), { "--port", "dtu", "query", "0" });
+    QVERIFY2(r.nExit == 0, r.err.constData());
     r = runCtl(m_dir->path(), { "--cmds", "cmds.json", "query", "0" });
     QCOMPARE(r.nExit, 2);
     QVERIFY2(r.err.contains("not valid JSON"), r.err.constData());
