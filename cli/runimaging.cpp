@@ -113,8 +113,7 @@ int runPush(const CliContext& ctx)
     QObject::connect(&session, &TransferSession::finished, &link, [&](const TransferOutcome& o) {
         outcome = o;
         bFinished = true;
-        if (o.send != StepResult::Succeeded || bReport)
-            link.done(cliexit::kOk);
+        link.done(cliexit::kOk);
     });
     QObject::connect(&session, &TransferSession::displayReport, &link, [&](const DisplayReport& r) {
         if (bReport)

@@ -125,8 +125,12 @@ bool TstTelvanectl::startSimulator(SimConfig config)
 {
     config.cmdFile = QStringLiteral(TELVANE_SHIPPED_CMDS);
     config.link = m_dir->filePath("dtu");
-    config.wakeDelayMs = 20;
-    config.drawDelayMs = 20;
+    // A quick device, unless the test asks for a slow one.
+    const SimConfig defaults;
+    if (config.wakeDelayMs == defaults.wakeDelayMs)
+        config.wakeDelayMs = 20;
+    if (config.drawDelayMs == defaults.drawDelayMs)
+        config.drawDelayMs = 20;
     m_sim = std::make_unique<DtuSimulator>(config);
     QString error;
     if (!m_sim->start(error))
@@ -536,6 +540,8 @@ void TstTelvanectl::pushFailuresGiveTheirStatus_data()
     QTest::newRow("bad checksum at packet 1") << "colour.bmp" << "status" << 1 << "packet 2 of";
     QTest::newRow("display cannot draw") << "grey.png" << "display-state" << 1
                                          << "the display reports 解码失败 (state 1)";
+    QTest::newRow("display never reports") << "grey.png" << "slow-draw" << 4
+                                           << "the display did not report its state";
     QTest::newRow("no such image") << "none.png" << "" << 2 << "image none.png not found";
     QTest::newRow("not an image") << "cmds.json" << "" << 2 << "cmds.json is not an image";
     QTest::newRow("more than 255 packets") << "huge.bmp" << "" << 2 << "";
@@ -554,13 +560,15 @@ void TstTelvanectl::pushFailuresGiveTheirStatus()
     if (fault == "status")
         config.displayFaults.statusAt.insert(1, 2);
     config.displayFaults.displayState = fault == "display-state" ? 1 : -1;
+    if (fault == "slow-draw")
+        config.drawDelayMs = 600000;
     QVERIFY(startSimulator(config));
     if (file != "none.png" && file != "cmds.json")
         QVERIFY(!writeImage(QDir(m_dir->path()), file).isEmpty());
     QSignalSpy frames(m_sim.get(), &DtuSimulator::frameReceived);
 
-    const CtlResult r = runCtl(m_dir->path(), viaSim({ "--json", "push", file, "--addr", "1674097996",
-                                                       "--keep", "100", "--compress", "none" }));
+    const CtlResult r = runCtl(m_dir->path(), viaSim({ "--json", "--timeout", "500", "push", file, "--addr",
+                                                       "1674097996", "--keep", "100", "--compress", "none" }));
     QCOMPARE(r.nExit, status);
     QVERIFY2(QString::fromUtf8(r.err).contains(err), r.err.constData());
     const QJsonObject result = jsonLines(r.out).last();
