@@ -1,6 +1,7 @@
 #include "workerserial.h"
 #include "seriallog.h"
 
+#include <QElapsedTimer>
 #include <QTimerEvent>
 
 WorkerSerial::WorkerSerial(QObject* parent)
@@ -171,6 +172,25 @@ void WorkerSerial::sendData(QByteArray data)
     qCDebug(lcSerial, "nRealLen %d", int(n));
     if (n > 0 && n <= data.size())
         emit dataArise(data.left(int(n)), 1);
+}
+
+bool WorkerSerial::flush(int nTimeoutMs)
+{
+    if (!m_serialPort || !m_serialPort->isOpen())
+        return false;
+    QElapsedTimer clock;
+    clock.start();
+    while (m_serialPort->bytesToWrite() > 0) {
+        const qint64 nLeft = nTimeoutMs - clock.elapsed();
+        if (nLeft <= 0 || !m_serialPort->waitForBytesWritten(int(nLeft)))
+            return false;
+    }
+    return true;
+}
+
+QString WorkerSerial::errorString() const
+{
+    return m_serialPort ? m_serialPort->errorString() : QString();
 }
 
 void WorkerSerial::ReadyRx()

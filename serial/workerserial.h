@@ -48,6 +48,13 @@ public:
     // the worker moves to its thread.
     void setBufferTimeout(int nMs) { m_nBufferTimeoutMs = nMs; }
 
+    // For front ends that quit right after writing; call these from the
+    // worker's thread. flush() blocks until every written byte has left the
+    // port or nTimeoutMs passed; errorString() is the system's word on the
+    // port's last error (why an open failed, say).
+    bool flush(int nTimeoutMs);
+    QString errorString() const;
+
 public slots:
     void openPort(QVariant varParam, QString strPort);
     void setPortName(QString strPort);
