@@ -18,9 +18,14 @@ quint16 imgTypeForSuffix(const QString& suffix, quint16 nCurrent)
     return nCurrent;
 }
 
+QImage asSentImage(const QImage& image)
+{
+    return orderedDither(image.convertToFormat(QImage::Format_Grayscale8), 8, 2);
+}
+
 QByteArray buildContainer(const QImage& image)
 {
-    const QImage dithered = orderedDither(image.convertToFormat(QImage::Format_Grayscale8), 8, 2);
+    const QImage dithered = asSentImage(image);
     kv8::KvBitmap bitmap(quint16(dithered.width()), quint16(dithered.height()), 1);
     bitmap.addImage(dithered);
     QByteArray out;

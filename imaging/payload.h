@@ -54,5 +54,10 @@ QString buildSendablePayload(QByteArray& payload, const QImage& image, const Pay
 // Fit into the display's 240 x 416, keeping the aspect ratio.
 QImage scaledForDisplay(const QImage& image);
 
-// The display bitmap container of an image: grayscale, 8x8 dither, one block.
+// What a display shows of an image sent as its bitmap container: 8-bit
+// grayscale, 8x8 ordered dither to black (0) and white (255), at the image's
+// size. The container is built from exactly this image.
+QImage asSentImage(const QImage& image);
+
+// The display bitmap container of an image: asSentImage in one block.
 QByteArray buildContainer(const QImage& image);
