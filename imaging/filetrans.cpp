@@ -11,6 +11,7 @@ FileTrans::FileTrans(QWidget* parent)
     , m_session(TransferSession::Single)
 {
     ui->setupUi(this);
+    setupLogView(ui->textEditLog);
     setupTransferInputs(ui->cmbCompress, ui->editDstAddr, ui->editKeepTime, m_regAddr);
 
     connect(ui->pbFileImport, &QPushButton::clicked, this, &FileTrans::openFile);

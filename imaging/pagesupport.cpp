@@ -13,6 +13,7 @@
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QTextCursor>
+#include <QTextDocument>
 #include <QTextEdit>
 
 const char* const kAddrPattern = "(\\d{1,10})-(\\d{1,5})-(\\d{1,5})";
@@ -41,6 +42,12 @@ QString PageHooks::askImportFile(QWidget* parent, bool bSending, const QString& 
     if (chooseFile)
         return chooseFile(parent, dir);
     return QFileDialog::getOpenFileName(parent, QObject::tr("打开图片文件"), dir, QStringLiteral("img(*.png *.jpg *.*)"));
+}
+
+void setupLogView(QTextEdit* edit)
+{
+    edit->setUndoRedoEnabled(false);
+    edit->document()->setMaximumBlockCount(kLogMaxBlocks);
 }
 
 void PageHooks::warnImportFailure(QWidget* parent, ImageLoadResult r, bool bMissingUnopenable) const

@@ -46,6 +46,11 @@ private:
     void show(QWidget* parent, QMessageBox::Icon icon, const QString& title, const QString& text) const;
 };
 
+// A log view keeps its newest lines only, so that a run of days stays
+// within bounds (the document drops its oldest blocks; undo is off).
+constexpr int kLogMaxBlocks = 10000;
+void setupLogView(QTextEdit* edit);
+
 // Appends to the log view; failures show in #FF6E6E. An empty line with a
 // newline starts a new paragraph.
 void appendLog(QTextEdit* edit, const LogLine& line);

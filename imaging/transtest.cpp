@@ -10,6 +10,7 @@ TransTest::TransTest(QWidget* parent)
     , m_regAddr(QString::fromLatin1(kAddrPattern))
 {
     ui->setupUi(this);
+    setupLogView(ui->textEditLog);
     setupTransferInputs(ui->cmbCompress, ui->editDstAddr, ui->editKeepTime, m_regAddr);
     const char* const modes[] = { "仅唤醒", "仅发送", "先唤醒再发送", "先发送再唤醒" };
     for (int i = 0; i < 4; ++i)
