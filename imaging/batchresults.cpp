@@ -68,11 +68,11 @@ QVector<int> BatchResults::unfinishedRows() const
     return rows;
 }
 
-int BatchResults::finishedCount() const
+int BatchResults::count(BatchItem::State state) const
 {
     int n = 0;
     for (const BatchItem& item : m_items)
-        n += item.state == BatchItem::State::Succeeded || item.state == BatchItem::State::Failed;
+        n += item.state == state;
     return n;
 }
 

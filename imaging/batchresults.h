@@ -44,7 +44,7 @@ public:
 
     // Rows still to do after a run: failed, stopped or never reached.
     QVector<int> unfinishedRows() const;
-    int finishedCount() const;
+    int count(BatchItem::State state) const;
 
     // The whole table with its heading row (see csvtext.h).
     QByteArray toCsv() const;
