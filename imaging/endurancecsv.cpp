@@ -24,16 +24,16 @@ QByteArray EnduranceCsv::heading()
                        QStringLiteral("总包数"), QStringLiteral("耗时(ms)"), QStringLiteral("显示屏报告") });
 }
 
-QByteArray EnduranceCsv::record(const EnduranceCsvRow& row)
+QByteArray EnduranceCsv::record(const EnduranceTaskResult& task, const QString& report)
 {
-    const bool bSent = !row.send.isEmpty();
-    return csvRecord({ row.start.toString(QStringLiteral("yyyy-MM-dd hh:mm:ss.zzz")), QString::number(row.nTask),
-                       row.wakeUp, msText(row.nWakeUpMs), row.send,
-                       bSent ? QString::number(row.nPacketsAcked) : QString(),
-                       bSent ? QString::number(row.nPacketCount) : QString(), msText(row.nDurationMs), row.report });
+    const bool bSent = task.send != StepResult::NotRun;
+    return csvRecord({ task.time.toString(QStringLiteral("yyyy-MM-dd hh:mm:ss.zzz")), QString::number(task.nTask),
+                       stepResultText(task.wakeUp), msText(task.nWakeUpMs), stepResultText(task.send),
+                       bSent ? QString::number(task.nPacketsAcked) : QString(),
+                       bSent ? QString::number(task.nPacketCount) : QString(), msText(task.nDurationMs), report });
 }
 
-QByteArray EnduranceCsv::totalsBlock(const EnduranceCsvTotals& totals)
+QByteArray EnduranceCsv::totalsBlock(const EnduranceCounters& totals)
 {
     return csvRecord({}) + csvRecord({ QStringLiteral("任务数"), QStringLiteral("唤醒成功"), QStringLiteral("唤醒失败"),
                                         QStringLiteral("发送成功"), QStringLiteral("发送失败") })
@@ -48,7 +48,7 @@ bool EnduranceCsv::begin(const QString& autoPath, QString* error)
     m_nRows = 0;
     m_nRowsEnd = 0;
     m_bFinished = false;
-    m_totals = EnduranceCsvTotals();
+    m_totals = EnduranceCounters();
 
     std::unique_ptr<QFile> file;
     bool bOpen = false;
@@ -71,12 +71,12 @@ bool EnduranceCsv::begin(const QString& autoPath, QString* error)
     return true;
 }
 
-bool EnduranceCsv::append(const EnduranceCsvRow& row, const EnduranceCsvTotals& totals)
+bool EnduranceCsv::append(const EnduranceTaskResult& task, const QString& report, const EnduranceCounters& totals)
 {
     m_totals = totals;
     if (!m_file || m_bFinished)
         return false;
-    const QByteArray bytes = record(row);
+    const QByteArray bytes = record(task, report);
     if (m_file->write(bytes) != bytes.size() || !m_file->flush())
         return false;
     m_nRowsEnd = m_file->pos();

@@ -140,7 +140,8 @@ void EnduranceRun::onTransferFinished(const TransferOutcome& outcome)
     if (m_nSessionTask == 0)
         return;
     emit taskFinished(EnduranceTaskResult { m_taskStart, m_nSessionTask, outcome.wakeUp, outcome.send,
-                                            outcome.nPacketsAcked, outcome.nTotalMs });
+                                            outcome.nPacketsAcked, outcome.nTotalMs,
+                                            outcome.wakeUpTimeMs(), outcome.nPacketCount });
     m_nSessionTask = 0;
 }
 

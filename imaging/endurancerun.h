@@ -27,6 +27,8 @@ struct EnduranceTaskResult
     StepResult send = StepResult::NotRun;
     quint32 nPacketsAcked = 0;
     qint64 nDurationMs = 0;
+    qint64 nWakeUpMs = -1;     // request to answer or time-out; -1: no wake-up ran
+    quint32 nPacketCount = 0;  // packets of the payload; 0: no packet phase
 };
 
 struct EnduranceOptions

@@ -1,6 +1,9 @@
 #include "filetrans.h"
 #include "ui_filetrans.h"
 
+#include "batchpanel.h"
+#include "payload.h"
+
 #include <QPixmap>
 #include <QSettings>
 
@@ -28,6 +31,42 @@ FileTrans::FileTrans(QWidget* parent)
         ui->pbSend->setText(m_session.isBusy() ? QStringLiteral("发送停止") : QStringLiteral("发送开始"));
     });
     connect(&m_session, &TransferSession::finished, this, &FileTrans::onFinished);
+
+    connect(ui->chkPreview, &QCheckBox::toggled, this, &FileTrans::showPreview);
+    connect(ui->chkRle, &QCheckBox::toggled, this, &FileTrans::showPreview);
+    showPreview();
+
+    BatchPanel* batch = ui->batchPanel;
+    batch->setup(&m_hooks, [this](TransferOptions& options) { return batchOptions(options); });
+    connect(batch, &BatchPanel::sendData, this, &FileTrans::sendData);
+    connect(batch, &BatchPanel::notice, this, &FileTrans::setLog);
+    connect(batch, &BatchPanel::logLine, this, [this](const LogLine& line) { appendLog(ui->textEditLog, line); });
+    connect(batch, &BatchPanel::progress, ui->progress, &QProgressBar::setValue);
+    connect(batch, &BatchPanel::runningChanged, this, [this](bool bRunning) { ui->pbSend->setEnabled(!bRunning); });
+    // Reports of a batch's displays that come after it ended still fill its table.
+    connect(&m_session, &TransferSession::displayReport, batch, &BatchPanel::noteReport);
+}
+
+void FileTrans::setTimeouts(const TransferTimeouts& timeouts)
+{
+    m_session.setTimeouts(timeouts);
+    ui->batchPanel->setTimeouts(timeouts);
+}
+
+bool FileTrans::isSending() const
+{
+    return m_session.isBusy() || ui->batchPanel->isRunning();
+}
+
+void FileTrans::showPreview()
+{
+    // Only the display bitmap is built here; a file sent as it is on disk
+    // is decoded by the display itself.
+    ui->chkPreview->setEnabled(ui->chkRle->isChecked());
+    if (m_source.image.isNull())
+        return;
+    const bool bAsSent = ui->chkPreview->isChecked() && ui->chkRle->isChecked();
+    ui->labelImg->setPixmap(QPixmap::fromImage(bAsSent ? asSentImage(m_source.image) : m_source.image));
 }
 
 FileTrans::~FileTrans()
@@ -68,7 +107,7 @@ ImageLoadResult FileTrans::loadImageFile(const QString& path)
     if (r != ImageLoadResult::Loaded)
         return r;
     ui->editPath->setText(m_source.strFilePath);
-    ui->labelImg->setPixmap(QPixmap::fromImage(m_source.image));
+    showPreview();
     ui->progress->setValue(0);
     setProgressFailed(ui->progress, false);
     emit setLog(QStringLiteral("文件加载成功"));
@@ -95,25 +134,54 @@ void FileTrans::sendFile()
         m_hooks.warn(this, QStringLiteral("请先打开串口"));
         return;
     }
-    if (isSending()) {
+    if (m_session.isBusy()) {
         m_session.stop();
         return;
     }
+    if (ui->batchPanel->isRunning())
+        return;
 
     ui->textEditLog->clear();
-    TransferOptions opt;
-    if (getId(opt.nAddr) == -1)
+    quint32 nAddr = 0;
+    if (getId(nAddr) == -1)
         return;
+    m_session.start(transferOptions(nAddr));
+}
+
+TransferOptions FileTrans::transferOptions(quint32 nAddr) const
+{
+    TransferOptions opt;
+    opt.nAddr = nAddr;
     opt.image = m_source.image;
     opt.payload = payloadOptions(ui->chkRle, ui->cmbCompress, m_source);
     opt.nKeepTimeMs = ui->editKeepTime->text().toUInt(nullptr, 10);
-    opt.plan = singlePlanFor(opt.nAddr);
-    m_session.start(opt);
+    opt.plan = singlePlanFor(nAddr);
+    return opt;
+}
+
+bool FileTrans::batchOptions(TransferOptions& options)
+{
+    if (!m_hooks.isPortOpen()) {
+        m_hooks.warn(this, QStringLiteral("请先打开串口"));
+        return false;
+    }
+    if (m_session.isBusy()) {
+        m_hooks.warn(this, QStringLiteral("文件正在发送"));
+        return false;
+    }
+    ui->progress->setValue(0);
+    setProgressFailed(ui->progress, false);
+    ui->textEditLog->clear();
+    options = transferOptions(0);
+    return true;
 }
 
 void FileTrans::transResponse(QByteArray byteData)
 {
-    m_session.answer(byteData);
+    if (ui->batchPanel->isRunning())
+        ui->batchPanel->answer(byteData);
+    else
+        m_session.answer(byteData);
 }
 
 void FileTrans::onFinished(const TransferOutcome& outcome)

@@ -18,7 +18,9 @@ class FileTrans;
 // The page "发送图片": imports an image, and sends it with a transfer
 // session (wake-up unless the address is 0, then 1024-byte packets, one in
 // flight per answering device), showing the session's log, progress and
-// display state reports.
+// display state reports. "显示效果" previews the image as the display will
+// show it; the batch panel pushes the same image to a list of displays,
+// one transfer at a time, never beside a single transfer.
 class FileTrans : public QWidget
 {
     Q_OBJECT
@@ -34,10 +36,10 @@ public:
     void setPortOpenQuery(PortOpenQuery query) { m_hooks.portOpen = std::move(query); }
     void setMessageHook(MessageHook hook) { m_hooks.message = std::move(hook); }
     void setFileChooser(FileChooser chooser) { m_hooks.chooseFile = std::move(chooser); }
-    void setTimeouts(const TransferTimeouts& timeouts) { m_session.setTimeouts(timeouts); }
+    void setTimeouts(const TransferTimeouts& timeouts);
 
     ImageLoadResult loadImageFile(const QString& path);
-    bool isSending() const { return m_session.isBusy(); }
+    bool isSending() const;
     const QByteArray& payload() const { return m_session.payload(); }
 
 signals:
@@ -54,6 +56,10 @@ private slots:
 
 private:
     void onFinished(const TransferOutcome& outcome);
+    // What a transfer sends to nAddr with the page's current fields.
+    TransferOptions transferOptions(quint32 nAddr) const;
+    bool batchOptions(TransferOptions& options);
+    void showPreview();
 
     Ui::FileTrans* ui = nullptr;
     QRegularExpression m_regAddr;

@@ -9,6 +9,31 @@ TransferPlan singlePlanFor(quint32 nAddr)
     return nAddr == 0 ? TransferPlan::SendOnly : TransferPlan::WakeUpThenSend;
 }
 
+qint64 TransferOutcome::wakeUpTimeMs() const
+{
+    const bool bRan = wakeUp == StepResult::Succeeded || wakeUp == StepResult::Refused || wakeUp == StepResult::TimedOut;
+    return bRan ? nWakeUpMs : -1;
+}
+
+QString stepResultText(StepResult result)
+{
+    switch (result) {
+    case StepResult::Succeeded:
+        return QStringLiteral("成功");
+    case StepResult::Refused:
+        return QStringLiteral("失败");
+    case StepResult::TimedOut:
+        return QStringLiteral("超时");
+    case StepResult::Stopped:
+        return QStringLiteral("停止");
+    case StepResult::PayloadRefused:
+        return QStringLiteral("数据生成失败");
+    case StepResult::NotRun:
+        break;
+    }
+    return QString();
+}
+
 bool TransferOutcome::failedOnTheLine() const
 {
     return wakeUp == StepResult::TimedOut || send == StepResult::Refused || send == StepResult::TimedOut;

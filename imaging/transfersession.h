@@ -93,6 +93,10 @@ struct WakeUpEvent
 enum class TransferStep { WakeUp, Send };
 enum class StepResult { NotRun, Succeeded, Refused, TimedOut, Stopped, PayloadRefused };
 
+// A step's result for tables and files: "成功", "失败", "超时", "停止",
+// "数据生成失败"; empty when the step did not run.
+QString stepResultText(StepResult result);
+
 struct TransferOutcome
 {
     StepResult wakeUp = StepResult::NotRun;
@@ -105,6 +109,8 @@ struct TransferOutcome
 
     // The page colours its progress red for these ends.
     bool failedOnTheLine() const;
+    // nWakeUpMs, or -1 when no wake-up was answered or timed out.
+    qint64 wakeUpTimeMs() const;
 };
 
 class TransferSession : public QObject

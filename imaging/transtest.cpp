@@ -1,6 +1,7 @@
 #include "transtest.h"
 #include "ui_transtest.h"
 
+#include <QFileDialog>
 #include <QFileInfo>
 #include <QPixmap>
 
@@ -8,6 +9,7 @@ TransTest::TransTest(QWidget* parent)
     : QWidget(parent)
     , ui(new Ui::TransTest)
     , m_regAddr(QString::fromLatin1(kAddrPattern))
+    , m_recorder(&m_run)
 {
     ui->setupUi(this);
     setupLogView(ui->textEditLog);
@@ -20,6 +22,8 @@ TransTest::TransTest(QWidget* parent)
     connect(ui->pbFileImport, &QPushButton::clicked, this, &TransTest::openFile);
     connect(ui->pbRun, &QPushButton::clicked, this, &TransTest::run);
     connect(ui->pbStop, &QPushButton::clicked, this, &TransTest::stop);
+    connect(ui->pbExport, &QPushButton::clicked, this, &TransTest::chooseExportFile);
+    connect(ui->chkAutoCsv, &QCheckBox::clicked, this, &TransTest::chooseAutoCsvFile);
     // A running test picks up the fields as the operator changes them.
     connect(ui->chkRle, &QCheckBox::toggled, this, &TransTest::updateRun);
     connect(ui->cmbCompress, QOverload<int>::of(&QComboBox::currentIndexChanged), this, &TransTest::updateRun);
@@ -47,6 +51,7 @@ void TransTest::setTimeouts(const TransferTimeouts& timeouts)
 void TransTest::transResponse(QByteArray byteData)
 {
     m_run.answer(byteData);
+    m_recorder.answer(byteData);
 }
 
 void TransTest::openFile()
@@ -98,12 +103,52 @@ void TransTest::run()
     opt.transfer = transferOptions();
     opt.nIntervalMs = qint64(ui->editFileInterval->text().toUInt(nullptr, 10)) * m_nIntervalUnitMs;
     // A bad interval is refused (and logged) by the run before the address is read.
-    if (isValidInterval(opt.nIntervalMs) && getId(opt.transfer.nAddr) == -1)
-        return;
+    if (isValidInterval(opt.nIntervalMs)) {
+        if (getId(opt.transfer.nAddr) == -1)
+            return;
+        // Before the run: its first task may end at once.
+        QString error;
+        const QString autoPath = ui->chkAutoCsv->isChecked() ? ui->editCsvPath->text() : QString();
+        if (!m_recorder.begin(opt.transfer.nAddr, autoPath, &error))
+            m_hooks.warn(this, QStringLiteral("无法创建结果文件, 本次测试结果不保存\n%1").arg(error));
+    }
     m_run.run(opt);
 }
 
 void TransTest::stop()
 {
     m_run.stop();
+    m_recorder.finish();
+}
+
+bool TransTest::exportResults(const QString& path)
+{
+    QString error;
+    if (m_recorder.exportTo(path, &error))
+        return true;
+    m_hooks.warn(this, QStringLiteral("保存结果失败: %1").arg(error));
+    return false;
+}
+
+void TransTest::setAutoCsvPath(const QString& path)
+{
+    ui->editCsvPath->setText(path);
+    ui->chkAutoCsv->setChecked(!path.isEmpty());
+}
+
+void TransTest::chooseExportFile()
+{
+    const QString path = QFileDialog::getSaveFileName(this, QStringLiteral("导出结果"), ui->editCsvPath->text(),
+                                                      QStringLiteral("CSV(*.csv)"));
+    if (!path.isEmpty())
+        exportResults(path);
+}
+
+void TransTest::chooseAutoCsvFile(bool bChecked)
+{
+    if (!bChecked)
+        return;
+    // Takes effect at the next run.
+    setAutoCsvPath(QFileDialog::getSaveFileName(this, QStringLiteral("自动保存结果"), ui->editCsvPath->text(),
+                                                QStringLiteral("CSV(*.csv)")));
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "endurancerecorder.h"
 #include "endurancerun.h"
 #include "pagesupport.h"
 #include "sourceimage.h"
@@ -15,7 +16,9 @@ class TransTest;
 
 // The page "发送测试": the form of the repeated test. It reads its fields,
 // starts and stops an EnduranceRun and shows its log; the run paces the
-// tasks and keeps the counters. The page keeps no settings.
+// tasks and keeps the counters. Every task's result goes into a record
+// ("导出结果" saves it as CSV; "自动保存结果" writes it to a file as the
+// run goes). The page keeps no settings.
 class TransTest : public QWidget
 {
     Q_OBJECT
@@ -33,6 +36,11 @@ public:
     bool isSending() const { return m_run.isBusy(); }
     const QByteArray& payload() const { return m_run.session().payload(); }
 
+    // The results of the current or last run as CSV; false after warning why not.
+    bool exportResults(const QString& path);
+    // The file the next run writes its results to as it goes; empty: none.
+    void setAutoCsvPath(const QString& path);
+
 signals:
     void sendData(QByteArray byteData);
     void setLog(QString strLog);
@@ -45,6 +53,8 @@ private slots:
     int getId(quint32& nAddr);
     void run();
     void stop();
+    void chooseExportFile();
+    void chooseAutoCsvFile(bool bChecked);
 
 private:
     TransferOptions transferOptions() const;
@@ -54,6 +64,7 @@ private:
     QRegularExpression m_regAddr;
     SourceImage m_source;
     EnduranceRun m_run;
+    EnduranceRecorder m_recorder;
     PageHooks m_hooks;
     int m_nIntervalUnitMs = TransferTimeouts().nIntervalUnitMs;
 };

@@ -17,20 +17,21 @@ QByteArray fileBytes(const QString& path)
 const QByteArray kBom("\xEF\xBB\xBF");
 const QByteArray kRunHeading = QString::fromUtf8("开始时间,任务,唤醒,唤醒耗时(ms),发送,已确认包数,总包数,耗时(ms),显示屏报告\r\n").toUtf8();
 
-EnduranceCsvRow taskRow(quint32 nTask)
+EnduranceTaskResult taskRow(quint32 nTask)
 {
-    EnduranceCsvRow row;
-    row.start = QDateTime(QDate(2026, 12, 5), QTime(8, 0, 5, 42));
+    EnduranceTaskResult row;
+    row.time = QDateTime(QDate(2026, 12, 5), QTime(8, 0, 5, 42));
     row.nTask = nTask;
-    row.wakeUp = QStringLiteral("成功");
+    row.wakeUp = StepResult::Succeeded;
     row.nWakeUpMs = 150;
-    row.send = QStringLiteral("成功");
+    row.send = StepResult::Succeeded;
     row.nPacketsAcked = 3;
     row.nPacketCount = 3;
     row.nDurationMs = 1200;
-    row.report = QStringLiteral("刷屏成功");
     return row;
 }
+
+const QString kDrawn = QStringLiteral("刷屏成功");
 
 }  // namespace
 
@@ -137,26 +138,23 @@ void TestResultCsv::runRecordIsOnDiskAfterEachTask()
     QVERIFY(csv.begin(path, &error));
     QCOMPARE(fileBytes(path), kBom + kRunHeading);
 
-    EnduranceCsvRow noSend = taskRow(1);
-    noSend.send.clear();
-    noSend.report.clear();
-    QVERIFY(csv.append(noSend, { 1, 1, 0, 0, 0 }));
+    EnduranceTaskResult noSend = taskRow(1);
+    noSend.send = StepResult::NotRun;
+    QVERIFY(csv.append(noSend, QString(), { 1, 1, 0, 0, 0 }));
     const QByteArray row1 = QString::fromUtf8("2026-12-05 08:00:05.042,1,成功,150,,,,1200,\r\n").toUtf8();
     QCOMPARE(fileBytes(path), kBom + kRunHeading + row1);
 
-    EnduranceCsvRow timedOut = taskRow(2);
-    timedOut.wakeUp = QStringLiteral("超时");
-    timedOut.nWakeUpMs = -1;
-    timedOut.send.clear();
-    timedOut.report.clear();
-    QVERIFY(csv.append(timedOut, { 2, 1, 1, 0, 0 }));
-    const QByteArray row2 = QString::fromUtf8("2026-12-05 08:00:05.042,2,超时,,,,,1200,\r\n").toUtf8();
+    EnduranceTaskResult refused = taskRow(2);
+    refused.send = StepResult::Refused;
+    refused.nPacketsAcked = 1;
+    QVERIFY(csv.append(refused, QString(), { 2, 2, 0, 0, 1 }));
+    const QByteArray row2 = QString::fromUtf8("2026-12-05 08:00:05.042,2,成功,150,失败,1,3,1200,\r\n").toUtf8();
     QCOMPARE(fileBytes(path), kBom + kRunHeading + row1 + row2);
 
     csv.finish();
-    const QByteArray totals = QString::fromUtf8("\r\n任务数,唤醒成功,唤醒失败,发送成功,发送失败\r\n2,1,1,0,0\r\n").toUtf8();
+    const QByteArray totals = QString::fromUtf8("\r\n任务数,唤醒成功,唤醒失败,发送成功,发送失败\r\n2,2,0,0,1\r\n").toUtf8();
     QCOMPARE(fileBytes(path), kBom + kRunHeading + row1 + row2 + totals);
-    QVERIFY(!csv.append(taskRow(3), { 3, 2, 1, 0, 0 }));
+    QVERIFY(!csv.append(taskRow(3), kDrawn, { 3, 3, 0, 1, 1 }));
     QCOMPARE(csv.rowCount(), 2u);
 }
 
@@ -176,18 +174,18 @@ void TestResultCsv::runRecordExportsRowsWithLatestCounters()
     EnduranceCsv csv;
     QString error;
     QVERIFY(csv.begin(autoFile ? m_dir->filePath("auto.csv") : QString(), &error));
-    QVERIFY(csv.append(taskRow(1), { 1, 1, 0, 1, 0 }));
-    QVERIFY(csv.append(taskRow(2), { 2, 2, 0, 2, 0 }));
+    QVERIFY(csv.append(taskRow(1), kDrawn, { 1, 1, 0, 1, 0 }));
+    QVERIFY(csv.append(taskRow(2), kDrawn, { 2, 2, 0, 2, 0 }));
     if (finished)
         csv.finish();
 
     const QString path = m_dir->filePath("export.csv");
     QVERIFY(csv.exportTo(path, &error));
     const QByteArray expected =
-        kBom + kRunHeading + EnduranceCsv::record(taskRow(1)) + EnduranceCsv::record(taskRow(2))
+        kBom + kRunHeading + EnduranceCsv::record(taskRow(1), kDrawn) + EnduranceCsv::record(taskRow(2), kDrawn)
         + QString::fromUtf8("\r\n任务数,唤醒成功,唤醒失败,发送成功,发送失败\r\n2,2,0,2,0\r\n").toUtf8();
     QCOMPARE(fileBytes(path), expected);
-    QCOMPARE(EnduranceCsv::record(taskRow(1)),
+    QCOMPARE(EnduranceCsv::record(taskRow(1), kDrawn),
              QString::fromUtf8("2026-12-05 08:00:05.042,1,成功,150,成功,3,3,1200,刷屏成功\r\n").toUtf8());
 }
 
@@ -198,7 +196,7 @@ void TestResultCsv::runRecordThatCannotBeCreatedRecordsNothing()
     QVERIFY(!csv.begin(m_dir->filePath("no/such/dir/run.csv"), &error));
     QVERIFY(!error.isEmpty());
     QVERIFY(!csv.isRecording());
-    QVERIFY(!csv.append(taskRow(1), { 1, 1, 0, 1, 0 }));
+    QVERIFY(!csv.append(taskRow(1), kDrawn, { 1, 1, 0, 1, 0 }));
     // The counters are still exported.
     const QString path = m_dir->filePath("export.csv");
     QVERIFY(csv.exportTo(path, &error));
