@@ -8,7 +8,10 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
+#include <QLabel>
 #include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QTableView>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSettings>
@@ -52,6 +55,9 @@ private slots:
     void addressFormWithHyphensReadsAsBroadcast();
     void importReportsLoadFailures();
     void settingsRoundTripInGroup();
+    void previewShowsWhatTheDisplayWillShow_data();
+    void previewShowsWhatTheDisplayWillShow();
+    void batchTakesTheLineFromTheSingleTransfer();
 
 private:
     void start() { m_page->findChild<QPushButton*>("pbSend")->click(); }
@@ -405,3 +411,64 @@ void TestFileTrans::settingsRoundTripInGroup()
 
 QTEST_MAIN(TestFileTrans)
 #include "tst_filetrans.moc"
+
+void TestFileTrans::previewShowsWhatTheDisplayWillShow_data()
+{
+    QTest::addColumn<bool>("rle");
+    QTest::addColumn<bool>("asSent");
+    QTest::addColumn<bool>("dithered");
+    QTest::newRow("source") << true << false << false;
+    QTest::newRow("as sent") << true << true << true;
+    // A file sent as it is on disk is the display's to decode.
+    QTest::newRow("file bytes") << false << true << false;
+}
+
+void TestFileTrans::previewShowsWhatTheDisplayWillShow()
+{
+    QFETCH(bool, rle);
+    QFETCH(bool, asSent);
+    QFETCH(bool, dithered);
+    QImage source;
+    QVERIFY(source.load(m_file1008));
+    auto* preview = m_page->findChild<QCheckBox*>("chkPreview");
+    QCOMPARE(preview->text(), QStringLiteral("显示效果"));
+    // Either order of the two boxes ends in the same view.
+    preview->setChecked(asSent);
+    setMode(rle, kCompressLzma);
+    QCOMPARE(preview->isEnabled(), rle);
+    const QImage expected = dithered ? asSentImage(scaledForDisplay(source)) : scaledForDisplay(source);
+    const QImage shown = m_page->findChild<QLabel*>("labelImg")->pixmap(Qt::ReturnByValue).toImage();
+    QCOMPARE(shown.convertToFormat(QImage::Format_RGB32), expected.convertToFormat(QImage::Format_RGB32));
+}
+
+void TestFileTrans::batchTakesTheLineFromTheSingleTransfer()
+{
+    auto* list = m_page->findChild<QPlainTextEdit*>("editAddrList");
+    auto* batchSend = m_page->findChild<QPushButton*>("pbBatchSend");
+    list->setPlainText("1674097996\nabc");
+    batchSend->click();
+    QCOMPARE(m_messages.size(), 1);
+    QVERIFY(m_messages[0].text.contains(QStringLiteral("第 2 行")));
+    QVERIFY(m_dev->staysSilent(100));
+
+    list->setPlainText("1674097996\n1674097997");
+    batchSend->click();
+    QVERIFY(m_page->isSending());
+    QVERIFY(!m_page->findChild<QPushButton*>("pbSend")->isEnabled());
+    QCOMPARE(m_dev->nextFrame().toHex(), encodeFrame(0, dtu::kCtlAwaken, u32le(1674097996) + u32le(5000)).toHex());
+    // Answers go to the batch while it runs.
+    QVERIFY(m_dev->answer(awakenAnswerFrame(1674097996, 0)));
+    const QByteArray packet = m_dev->nextFrame();
+    QCOMPARE(frameControl(packet), dtu::kCtlPacket);
+    QCOMPARE(qFromLittleEndian<quint32>(packet.constData() + dtu::kPayloadOffset), 1674097996u);
+    m_page->findChild<QPushButton*>("pbBatchStop")->click();
+    QVERIFY(!m_page->isSending());
+    QVERIFY(m_page->findChild<QPushButton*>("pbSend")->isEnabled());
+    const QAbstractItemModel* table = m_page->findChild<QTableView*>("tableBatch")->model();
+    QCOMPARE(table->rowCount(), 2);
+    QCOMPARE(table->index(0, 1).data().toString(), QStringLiteral("已停止"));
+    QCOMPARE(table->index(1, 1).data().toString(), QStringLiteral("等待"));
+    // A report after the batch still reaches its row.
+    QVERIFY(m_dev->answer(encodeFrame(1674097997, dtu::kCtlDisplayState, u32le(1674097997) + QByteArray(1, '\0'))));
+    QCOMPARE(table->index(1, 6).data().toString(), QStringLiteral("刷屏成功"));
+}

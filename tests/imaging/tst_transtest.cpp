@@ -6,6 +6,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
+#include <QFile>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -29,6 +30,7 @@ private slots:
     void intervalIsCheckedBeforeTheAddress();
     void modeChangedWhileRunningAppliesToTheNextTask();
     void unbuildablePayloadOnlyShowsTheError();
+    void resultFileGrowsWithTheRunAndExports();
 
 private:
     template <class W>
@@ -183,3 +185,39 @@ void TestTransTest::unbuildablePayloadOnlyShowsTheError()
 
 QTEST_MAIN(TestTransTest)
 #include "tst_transtest.moc"
+
+void TestTransTest::resultFileGrowsWithTheRunAndExports()
+{
+    auto lines = [](const QString& path) {
+        QFile f(path);
+        return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()).split(QStringLiteral("\r\n"))
+                                           : QStringList { "<unreadable>" };
+    };
+    // A file that cannot be created: the run goes on without one.
+    m_page->setAutoCsvPath(m_dir.filePath("no/such/dir.csv"));
+    configure(int(TransferPlan::WakeUpOnly), "100");
+    runPage();
+    QCOMPARE(m_messages.size(), 1);
+    QVERIFY(m_messages[0].startsWith(QStringLiteral("无法创建结果文件")));
+    QCOMPARE(frameControl(m_dev->nextFrame()), dtu::kCtlAwaken);
+    w<QPushButton>("pbStop")->click();
+
+    const QString autoPath = m_dir.filePath("auto.csv");
+    m_page->setAutoCsvPath(autoPath);
+    runPage();
+    QCOMPARE(frameControl(m_dev->nextFrame()), dtu::kCtlAwaken);
+    QVERIFY(m_dev->answer(awakenAnswerFrame(77, 0)));
+    // On disk while the run goes on: the heading and the task.
+    QStringList written = lines(autoPath);
+    QCOMPARE(written.size(), 3);
+    QVERIFY(written[1].contains(QStringLiteral(",1,成功,")));
+    w<QPushButton>("pbStop")->click();
+    written = lines(autoPath);
+    QCOMPARE(written.mid(3), (QStringList { QStringLiteral("任务数,唤醒成功,唤醒失败,发送成功,发送失败"), "1,1,0,0,0", "" }));
+
+    const QString exported = m_dir.filePath("export.csv");
+    QVERIFY(m_page->exportResults(exported));
+    QCOMPARE(lines(exported), written);
+    QVERIFY(!m_page->exportResults(m_dir.filePath("no/such/export.csv")));
+    QCOMPARE(m_messages.size(), 2);
+}
