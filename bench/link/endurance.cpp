@@ -10,13 +10,10 @@
 #include "transtest.h"
 
 #include <QApplication>
-#include <QCheckBox>
-#include <QComboBox>
 #include <QCommandLineParser>
 #include <QDateTime>
 #include <QDir>
 #include <QElapsedTimer>
-#include <QLineEdit>
 #include <QLoggingCategory>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -108,18 +105,7 @@ int main(int argc, char** argv)
     }
 
     TransTest page;
-    rig.attach(&page);
-    page.setMessageHook([](QMessageBox::Icon, const QString&, const QString& text) {
-        std::fprintf(stderr, "message: %s\n", qPrintable(text));
-    });
-    page.setFileChooser([&](QWidget*, const QString&) { return photo; });
-    page.findChild<QPushButton*>("pbFileImport")->click();
-    page.findChild<QCheckBox*>("chkRle")->setChecked(true);
-    page.findChild<QComboBox*>("cmbCompress")->setCurrentIndex(1);
-    page.findChild<QComboBox*>("cmbRun")->setCurrentIndex(nMode);
-    page.findChild<QLineEdit*>("editDstAddr")->setText(QString::number(nAddr));
-    page.findChild<QLineEdit*>("editKeepTime")->setText("1000");
-    page.findChild<QLineEdit*>("editFileInterval")->setText(cli.value(interval));
+    prepareTestPage(page, rig, photo, nMode, kCompressLzma, nAddr, cli.value(interval));
 
     std::printf("mode %d for %.1f min: interval %s s, line rate %d B/s, display fails every %d-th transfer\n", nMode,
                 minutes,

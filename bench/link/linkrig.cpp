@@ -2,12 +2,19 @@
 
 #include "dtuframe.h"
 #include "portparam.h"
+#include "transtest.h"
 
+#include <QCheckBox>
+#include <QComboBox>
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
+#include <QLineEdit>
+#include <QPushButton>
 #include <QTimer>
 #include <QtEndian>
+
+#include <cstdio>
 
 LinkRig::LinkRig(const SimConfig& config, QObject* parent)
     : QObject(parent)
@@ -112,4 +119,21 @@ bool waitFor(const std::function<bool()>& done, int nTimeoutMs)
     tick.start();
     loop.exec();
     return done();
+}
+
+void prepareTestPage(TransTest& page, LinkRig& rig, const QString& photo, int nMode, int nCompress, quint32 nAddr,
+                     const QString& strInterval)
+{
+    rig.attach(&page);
+    page.setMessageHook([](QMessageBox::Icon, const QString&, const QString& text) {
+        std::fprintf(stderr, "message: %s\n", qPrintable(text));
+    });
+    page.setFileChooser([photo](QWidget*, const QString&) { return photo; });
+    page.findChild<QPushButton*>("pbFileImport")->click();
+    page.findChild<QCheckBox*>("chkRle")->setChecked(true);
+    page.findChild<QComboBox*>("cmbCompress")->setCurrentIndex(nCompress);
+    page.findChild<QComboBox*>("cmbRun")->setCurrentIndex(nMode);
+    page.findChild<QLineEdit*>("editDstAddr")->setText(QString::number(nAddr));
+    page.findChild<QLineEdit*>("editKeepTime")->setText("1000");
+    page.findChild<QLineEdit*>("editFileInterval")->setText(strInterval);
 }

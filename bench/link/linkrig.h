@@ -62,5 +62,14 @@ private:
 };
 
 
+class TransTest;
+
+// The repeated test page as the benchmarks drive it, attached to the rig:
+// photo imported and sent as a display bitmap with compression nCompress,
+// run mode nMode against nAddr every strInterval, keep time 1000 ms; its
+// message boxes go to stderr.
+void prepareTestPage(TransTest& page, LinkRig& rig, const QString& photo, int nMode, int nCompress, quint32 nAddr,
+                     const QString& strInterval);
+
 // Runs the event loop until done() holds or nTimeoutMs pass; false on time-out.
 bool waitFor(const std::function<bool()>& done, int nTimeoutMs);

@@ -10,13 +10,10 @@
 #include "transtest.h"
 
 #include <QApplication>
-#include <QCheckBox>
-#include <QComboBox>
 #include <QCommandLineParser>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
-#include <QLineEdit>
 #include <QLoggingCategory>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -91,21 +88,11 @@ int main(int argc, char** argv)
     }
 
     TransTest page;
-    rig.attach(&page);
     TransferTimeouts timeouts;
     timeouts.nIntervalUnitMs = 1;  // the interval field counts milliseconds here
     page.setTimeouts(timeouts);
-    page.setMessageHook([](QMessageBox::Icon, const QString&, const QString& text) {
-        std::fprintf(stderr, "message: %s\n", qPrintable(text));
-    });
-    page.setFileChooser([&](QWidget*, const QString&) { return photo; });
-    page.findChild<QPushButton*>("pbFileImport")->click();
-    page.findChild<QCheckBox*>("chkRle")->setChecked(true);
-    page.findChild<QComboBox*>("cmbCompress")->setCurrentIndex(cli.value(compress).toInt());
-    page.findChild<QComboBox*>("cmbRun")->setCurrentIndex(int(TransferPlan::WakeUpThenSend));
-    page.findChild<QLineEdit*>("editDstAddr")->setText(QString::number(kDisplay));
-    page.findChild<QLineEdit*>("editKeepTime")->setText("1000");
-    page.findChild<QLineEdit*>("editFileInterval")->setText(QString::number(nIntervalMs));
+    prepareTestPage(page, rig, photo, int(TransferPlan::WakeUpThenSend), cli.value(compress).toInt(), kDisplay,
+                    QString::number(nIntervalMs));
     const QString csv = dir.filePath("results.csv");
     page.setAutoCsvPath(csv);
 

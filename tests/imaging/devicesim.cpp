@@ -15,18 +15,23 @@ DeviceSim::DeviceSim()
     m_thread.start();
     if (!m_pty.isValid())
         return;
+    const int nState = openWorkerPort(m_worker, m_pty.portPath());
+    QVERIFY2(m_worker->isOpen(), qPrintable(QStringLiteral("open %1: %2").arg(m_pty.portPath()).arg(nState)));
+}
+
+int openWorkerPort(WorkerSerial* worker, const QString& path)
+{
+    registerPortParam();
     PortParam p;
     p.baudRate = 115200;
     p.dataBits = 8;
     p.stopBits = 1;
     // Listen before asking: the answer may come before invokeMethod returns.
     int nState = 0;
-    connect(m_worker, &WorkerSerial::openState, this, [&nState](int n) { nState = n; });
-    QMetaObject::invokeMethod(m_worker, "openPort", Q_ARG(QVariant, QVariant::fromValue(p)),
-                              Q_ARG(QString, m_pty.portPath()));
-    QTRY_VERIFY_WITH_TIMEOUT(nState != 0, 5000);
-    disconnect(m_worker, &WorkerSerial::openState, this, nullptr);
-    QVERIFY2(m_worker->isOpen(), qPrintable(QStringLiteral("open %1: %2").arg(m_pty.portPath()).arg(nState)));
+    QObject context;
+    QObject::connect(worker, &WorkerSerial::openState, &context, [&nState](int n) { nState = n; });
+    QMetaObject::invokeMethod(worker, "openPort", Q_ARG(QVariant, QVariant::fromValue(p)), Q_ARG(QString, path));
+    return QTest::qWaitFor([&nState] { return nState != 0; }, 5000) ? nState : 0;
 }
 
 DeviceSim::~DeviceSim()

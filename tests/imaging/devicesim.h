@@ -9,6 +9,11 @@
 #include <QString>
 #include <QThread>
 
+// Asks the worker (in its own thread) to open path at 115200 8N1 and waits
+// up to 5 s for its answer; returns the worker's open state (8: open, 0: no
+// answer).
+int openWorkerPort(WorkerSerial* worker, const QString& path);
+
 // The DTU and the displays behind it, played over a real pseudo-terminal
 // against the program's own serial worker running in its own thread, wired
 // to a page the way the main window wires it.

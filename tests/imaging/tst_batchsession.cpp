@@ -2,11 +2,10 @@
 // its own thread at one end, the simulated DTU with its displays at the other.
 
 #include "batchsession.h"
+#include "devicesim.h"
 #include "dtuframe.h"
 #include "dtusimulator.h"
 #include "payload.h"
-#include "portparam.h"
-#include "workerserial.h"
 
 #include <QSignalSpy>
 #include <QTest>
@@ -77,17 +76,10 @@ void TestBatchSession::init()
     connect(m_sim.get(), &DtuSimulator::imageReceived, this,
             [this](quint32 nAddr, const QImage& image) { m_images.insert(nAddr, image); });
 
-    registerPortParam();
     m_worker = new WorkerSerial;
     m_worker->moveToThread(&m_thread);
     m_thread.start();
-    PortParam p;
-    p.baudRate = 115200;
-    p.dataBits = 8;
-    p.stopBits = 1;
-    QMetaObject::invokeMethod(m_worker, "openPort", Q_ARG(QVariant, QVariant::fromValue(p)),
-                              Q_ARG(QString, m_sim->portPath()));
-    QTRY_VERIFY_WITH_TIMEOUT(m_worker->isOpen(), 5000);
+    QCOMPARE(openWorkerPort(m_worker, m_sim->portPath()), 8);
 
     m_results = std::make_unique<BatchResults>();
     m_batch = std::make_unique<BatchSession>(m_results.get());

@@ -65,6 +65,9 @@ private slots:
     void reportOfAnotherDisplayIsNotTaken();
 
 private:
+    // A fresh run and recorder; the run sends an 8 x 8 white display bitmap
+    // (one packet) to kDevice with a keep time of 100 ms.
+    EnduranceOptions setUpRun(TransferPlan plan);
     // Plays the device for each task until the next task starts.
     void play(const QList<TaskScript>& script);
 
@@ -74,6 +77,25 @@ private:
     std::unique_ptr<EnduranceRecorder> m_recorder;
     QList<QByteArray> m_frames;
 };
+
+EnduranceOptions TestEnduranceRecorder::setUpRun(TransferPlan plan)
+{
+    m_frames.clear();
+    m_run = std::make_unique<EnduranceRun>(&m_clock);
+    m_recorder = std::make_unique<EnduranceRecorder>(m_run.get());
+    connect(m_run.get(), &EnduranceRun::frameOut, this, [this](const QByteArray& f) { m_frames << f; });
+    EnduranceOptions opt;
+    opt.transfer.image = QImage(8, 8, QImage::Format_RGB32);
+    opt.transfer.image.fill(Qt::white);
+    opt.transfer.payload.bRle = true;
+    opt.transfer.payload.nCompress = kCompressNone;
+    opt.transfer.payload.strSavePath.clear();
+    opt.transfer.nAddr = kDevice;
+    opt.transfer.nKeepTimeMs = 100;
+    opt.transfer.plan = plan;
+    opt.nIntervalMs = 5000;
+    return opt;
+}
 
 void TestEnduranceRecorder::play(const QList<TaskScript>& script)
 {
@@ -103,20 +125,7 @@ void TestEnduranceRecorder::play(const QList<TaskScript>& script)
 void TestEnduranceRecorder::recordReadsBackAsTheCounters()
 {
     QVERIFY(m_dir.isValid());
-    m_run = std::make_unique<EnduranceRun>(&m_clock);
-    m_recorder = std::make_unique<EnduranceRecorder>(m_run.get());
-    connect(m_run.get(), &EnduranceRun::frameOut, this, [this](const QByteArray& f) { m_frames << f; });
-
-    EnduranceOptions opt;
-    opt.transfer.image = QImage(8, 8, QImage::Format_RGB32);
-    opt.transfer.image.fill(Qt::white);
-    opt.transfer.payload.bRle = true;
-    opt.transfer.payload.nCompress = kCompressNone;
-    opt.transfer.payload.strSavePath.clear();
-    opt.transfer.nAddr = kDevice;
-    opt.transfer.nKeepTimeMs = 100;
-    opt.transfer.plan = TransferPlan::WakeUpThenSend;
-    opt.nIntervalMs = 5000;
+    const EnduranceOptions opt = setUpRun(TransferPlan::WakeUpThenSend);
     const QString autoPath = m_dir.filePath("auto.csv");
     QString error;
     QVERIFY(m_recorder->begin(kDevice, autoPath, &error));
@@ -156,19 +165,7 @@ void TestEnduranceRecorder::recordReadsBackAsTheCounters()
 
 void TestEnduranceRecorder::reportOfAnotherDisplayIsNotTaken()
 {
-    m_frames.clear();
-    m_run = std::make_unique<EnduranceRun>(&m_clock);
-    m_recorder = std::make_unique<EnduranceRecorder>(m_run.get());
-    connect(m_run.get(), &EnduranceRun::frameOut, this, [this](const QByteArray& f) { m_frames << f; });
-    EnduranceOptions opt;
-    opt.transfer.image = QImage(8, 8, QImage::Format_RGB32);
-    opt.transfer.payload.bRle = true;
-    opt.transfer.payload.nCompress = kCompressNone;
-    opt.transfer.payload.strSavePath.clear();
-    opt.transfer.nAddr = kDevice;
-    opt.transfer.nKeepTimeMs = 100;
-    opt.transfer.plan = TransferPlan::SendOnly;
-    opt.nIntervalMs = 5000;
+    const EnduranceOptions opt = setUpRun(TransferPlan::SendOnly);
     QString error;
     QVERIFY(m_recorder->begin(kDevice, QString(), &error));
     QVERIFY(m_run->run(opt));
