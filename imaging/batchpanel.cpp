@@ -35,6 +35,8 @@ BatchPanel::BatchPanel(QWidget* parent)
     connect(&m_session, &BatchSession::logLine, this, &BatchPanel::logLine);
     connect(&m_session, &BatchSession::notice, this, &BatchPanel::notice);
     connect(&m_session, &BatchSession::progress, this, &BatchPanel::progress);
+    connect(&m_session, &BatchSession::payloadRefused, this,
+            [this](const QString& reason) { m_hooks->critical(this, reason); });
     connect(&m_session, &BatchSession::itemStarted, this, [this](int nRow) {
         ui->tableBatch->scrollTo(m_results.index(nRow, 0));
         updateState();

@@ -50,7 +50,10 @@ BatchSession::BatchSession(BatchResults* results, SessionClock* clock, QObject* 
     connect(&m_session, &TransferSession::logLine, this, &BatchSession::logLine);
     connect(&m_session, &TransferSession::notice, this, &BatchSession::notice);
     connect(&m_session, &TransferSession::progress, this, &BatchSession::onProgress);
-    connect(&m_session, &TransferSession::payloadRefused, this, [this](const QString& reason) { m_refusal = reason; });
+    connect(&m_session, &TransferSession::payloadRefused, this, [this](const QString& reason) {
+        m_refusal = reason;
+        emit payloadRefused(reason);
+    });
     connect(&m_session, &TransferSession::packetStatus, this,
             [this](const PacketStatusEvent& e) { m_nLastStatus = e.nStatus; });
     connect(&m_session, &TransferSession::displayReport, this, &BatchSession::noteReport);

@@ -46,6 +46,8 @@ signals:
     void frameOut(QByteArray frame);
     void logLine(LogLine line);
     void notice(QString text);
+    // The image cannot be sent (the batch then ends): why, for the operator.
+    void payloadRefused(QString reason);
     // Percent of the whole batch.
     void progress(int nPercent);
     // A row's transfer starts (its index in the table).

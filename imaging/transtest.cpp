@@ -39,6 +39,8 @@ TransTest::TransTest(QWidget* parent)
 
 TransTest::~TransTest()
 {
+    // A run cut short by closing still ends its file with the counters.
+    m_recorder.finish();
     delete ui;
 }
 
@@ -109,8 +111,10 @@ void TransTest::run()
         // Before the run: its first task may end at once.
         QString error;
         const QString autoPath = ui->chkAutoCsv->isChecked() ? ui->editCsvPath->text() : QString();
-        if (!m_recorder.begin(opt.transfer.nAddr, autoPath, &error))
-            m_hooks.warn(this, QStringLiteral("无法创建结果文件, 本次测试结果不保存\n%1").arg(error));
+        if (!m_recorder.begin(opt.transfer.nAddr, autoPath, &error)) {
+            m_hooks.warn(this, QStringLiteral("无法创建结果文件, 结果只能导出\n%1").arg(error));
+            m_recorder.begin(opt.transfer.nAddr, QString(), nullptr);
+        }
     }
     m_run.run(opt);
 }

@@ -202,10 +202,12 @@ void TestBatchSession::refusedPayloadEndsTheBatchBeforeAnyFrame()
 {
     m_results->setAddresses({ kDisplayA, kDisplayB });
     QSignalSpy out(m_batch.get(), &BatchSession::frameOut);
+    QSignalSpy refused(m_batch.get(), &BatchSession::payloadRefused);
     QVERIFY(runToEnd({ 0, 1 }, QImage()));
     QCOMPARE(out.count(), 0);
+    QCOMPARE(refused.count(), 1);
     QCOMPARE(m_results->item(0).state, BatchItem::State::Failed);
-    QVERIFY(!m_results->item(0).error.isEmpty());
+    QCOMPARE(m_results->item(0).error, refused.at(0).at(0).toString());
     QCOMPARE(m_results->item(1).state, BatchItem::State::Waiting);
 }
 

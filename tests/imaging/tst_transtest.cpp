@@ -200,7 +200,11 @@ void TestTransTest::resultFileGrowsWithTheRunAndExports()
     QCOMPARE(m_messages.size(), 1);
     QVERIFY(m_messages[0].startsWith(QStringLiteral("无法创建结果文件")));
     QCOMPARE(frameControl(m_dev->nextFrame()), dtu::kCtlAwaken);
+    QVERIFY(m_dev->answer(awakenAnswerFrame(77, 0)));
     w<QPushButton>("pbStop")->click();
+    // The record is kept for export all the same.
+    QVERIFY(m_page->exportResults(m_dir.filePath("kept.csv")));
+    QCOMPARE(lines(m_dir.filePath("kept.csv")).size(), 6);
 
     const QString autoPath = m_dir.filePath("auto.csv");
     m_page->setAutoCsvPath(autoPath);
