@@ -76,6 +76,9 @@ bool BatchSession::start(const TransferOptions& options, const QVector<int>& row
 {
     if (m_bRunning || rows.isEmpty())
         return false;
+    for (const int nRow : rows)
+        if (nRow < 0 || nRow >= m_results->rowCount())
+            return false;
     m_options = options;
     m_rows = rows;
     m_nNext = 0;

@@ -29,7 +29,8 @@ public:
     void setTimeouts(const TransferTimeouts& timeouts) { m_session.setTimeouts(timeouts); }
 
     // Pushes options' image to the addresses of rows, in the order given;
-    // false when there is nothing to do or a batch runs.
+    // false when there is nothing to do, a row is not in the table or a
+    // batch runs.
     bool start(const TransferOptions& options, const QVector<int>& rows);
     // Ends the running transfer; its row and the rows not reached show so.
     void stop();

@@ -202,6 +202,7 @@ void TestBatchSession::refusedPayloadEndsTheBatchBeforeAnyFrame()
 {
     m_results->setAddresses({ kDisplayA, kDisplayB });
     QSignalSpy out(m_batch.get(), &BatchSession::frameOut);
+    QVERIFY(!m_batch->start(options(QImage()), { 0, 2 }));
     QSignalSpy refused(m_batch.get(), &BatchSession::payloadRefused);
     QVERIFY(runToEnd({ 0, 1 }, QImage()));
     QCOMPARE(out.count(), 0);
