@@ -45,6 +45,7 @@ const OptionDef kOptions[] = {
     { "frames", false, bit(CliCommand::Listen) },
     { "duration", true, bit(CliCommand::Listen) | bit(CliCommand::Endurance) },
     { "addr", true, kImageCommands },
+    { "addr-file", true, bit(CliCommand::Push) },
     { "keep", true, kImageCommands },
     { "container", false, kImageCommands },
     { "compress", true, kImageCommands },
@@ -91,13 +92,19 @@ const CommandDef kCommands[] = {
       "Print what arrives until --duration seconds have passed or the program is\n"
       "interrupted: one line per received chunk in hexadecimal (default), the raw\n"
       "bytes with --text, or one checked DTU frame per line with --frames.\n" },
-    { CliCommand::Push, "push", "send an image to a display", "push IMAGE --addr A [--keep MS] [--container] [--compress none|7z]",
+    { CliCommand::Push, "push", "send an image to a display",
+      "push IMAGE (--addr A | --addr-file FILE) [--keep MS] [--container] [--compress none|7z]",
       "Send an image to the display at address A (0: no wake-up, any display)\n"
       "exactly as the 发送图片 page does: wake-up for MS milliseconds (default 800),\n"
       "then 1024-byte packets. --container sends the display bitmap instead of the\n"
       "file's bytes; --compress chooses the compression (default 7z). Progress goes\n"
       "to stderr; the outcome and the display's report to stdout. Succeeds only\n"
-      "when the display reports that it has drawn the image.\n" },
+      "when the display reports that it has drawn the image.\n"
+      "--addr-file FILE pushes the image to every address in FILE in turn, as the\n"
+      "page's 批量发送 does (a text or CSV file, one address a line, a heading line\n"
+      "and lines starting with # skipped), and prints one line (or JSON object) per\n"
+      "address: result, wake-up, packets, total time, the display's report and the\n"
+      "error. Succeeds only when every transfer completed.\n" },
     { CliCommand::Endurance, "endurance", "repeat wake-ups and transfers",
       "endurance IMAGE --addr A --mode M --interval S (--count N | --duration S) [--csv FILE]",
       "Repeat the tasks of the 发送测试 page every S seconds: M is wake (0), send (1),\n"
@@ -307,6 +314,8 @@ void applyOption(CliArgs& a, const QString& name, const QString& value, ValueRea
         a.dDurationS = r.seconds(name, value);
     } else if (name == QLatin1String("addr")) {
         a.nAddr = r.u32(name, value);
+    } else if (name == QLatin1String("addr-file")) {
+        a.strAddrFile = value;
     } else if (name == QLatin1String("keep")) {
         if (auto n = r.u32(name, value); n && *n <= quint32(INT_MAX))
             a.nKeepMs = *n;
@@ -396,10 +405,11 @@ QString checkCommand(CliArgs& a, QStringList pos, const QStringList& given)
         if (pos.size() != 1)
             return usage(QStringLiteral("give exactly one IMAGE"));
         a.strImage = pos.first();
+        if (a.command == CliCommand::Push)
+            return bool(a.nAddr) == !a.strAddrFile.isEmpty() ? usage(QStringLiteral("give either --addr or --addr-file"))
+                                                              : QString();
         if (!a.nAddr)
             return usage(QStringLiteral("--addr is required"));
-        if (a.command == CliCommand::Push)
-            return {};
         if (a.nRunMode < 0)
             return usage(QStringLiteral("--mode is required"));
         if (a.nIntervalS <= 0)

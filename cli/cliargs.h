@@ -71,6 +71,7 @@ struct CliArgs
     // push, endurance
     QString strImage;
     std::optional<quint32> nAddr;
+    QString strAddrFile;     // push: one address a line
     std::optional<quint32> nKeepMs;
     bool bContainer = false;
     int nCompress = 1;       // 0 none, 1 7z

@@ -1,6 +1,8 @@
 // push and endurance: the image transfer and the repeated test, driven by
 // the same sessions as the two image pages.
 
+#include "addresslist.h"
+#include "batchsession.h"
 #include "clilink.h"
 #include "clioutput.h"
 #include "endurancerun.h"
@@ -60,7 +62,7 @@ QString transferOptions(const CliArgs& a, quint32 nDefaultKeepMs, TransferOption
     opt.payload.nFileSize = source.nFileSize;
     // A script's working directory gets no copy of the payload.
     opt.payload.strSavePath.clear();
-    opt.nAddr = *a.nAddr;
+    opt.nAddr = a.nAddr.value_or(0);
     opt.nKeepTimeMs = a.nKeepMs.value_or(nDefaultKeepMs);
     return {};
 }
@@ -73,12 +75,124 @@ void wire(Session& session, CliLink& link)
     QObject::connect(&link.worker(), &WorkerSerial::dtuResponse, &session, &Session::answer);
 }
 
+const char* stateWord(BatchItem::State state)
+{
+    switch (state) {
+    case BatchItem::State::Waiting: return "waiting";
+    case BatchItem::State::Running: return "running";
+    case BatchItem::State::Succeeded: return "ok";
+    case BatchItem::State::Failed: return "failed";
+    case BatchItem::State::Stopped: return "stopped";
+    }
+    return "?";
+}
+
+// One line (or object) per address of a batch.
+void recordBatchItem(CliOutput& out, const BatchItem& item)
+{
+    QString strText = QStringLiteral("%1: %2").arg(item.nAddr).arg(QLatin1String(stateWord(item.state)));
+    if (!item.wakeUp.isEmpty())
+        strText += QStringLiteral(", wake-up %1").arg(item.wakeUp)
+                   + (item.nWakeUpMs >= 0 ? QStringLiteral(" in %1 s").arg(seconds(item.nWakeUpMs)) : QString());
+    if (item.nPacketCount > 0)
+        strText += QStringLiteral(", packets %1/%2").arg(item.nPacketsAcked).arg(item.nPacketCount);
+    if (item.nTotalMs >= 0)
+        strText += QStringLiteral(", total %1 s").arg(seconds(item.nTotalMs));
+    if (!item.report.isEmpty())
+        strText += QStringLiteral(", display %1").arg(item.report);
+    if (!item.error.isEmpty())
+        strText += QStringLiteral(": %1").arg(item.error);
+    out.record(strText, "address",
+               { { QStringLiteral("address"), qint64(item.nAddr) },
+                 { QStringLiteral("result"), QLatin1String(stateWord(item.state)) },
+                 { QStringLiteral("wakeup"), item.wakeUp },
+                 { QStringLiteral("wakeupMs"), item.nWakeUpMs },
+                 { QStringLiteral("packets"), qint64(item.nPacketsAcked) },
+                 { QStringLiteral("packetCount"), qint64(item.nPacketCount) },
+                 { QStringLiteral("ms"), item.nTotalMs },
+                 { QStringLiteral("display"), item.report },
+                 { QStringLiteral("error"), item.error } });
+}
+
+// push --addr-file: the batch of the image page, one result per address.
+int runBatchPush(const CliContext& ctx)
+{
+    const CliArgs& a = ctx.args;
+    CliOutput& out = ctx.out;
+    const AddressList list = readAddressFile(a.strAddrFile);
+    for (const QString& strProblem : list.problems)
+        out.error(QStringLiteral("%1: %2").arg(a.strAddrFile, strProblem));
+    if (!list.problems.isEmpty() || list.addresses.isEmpty())
+        return out.fail(cliexit::kUsage, QStringLiteral("no usable address list in %1").arg(a.strAddrFile));
+    TransferOptions opt;
+    if (const QString strError = transferOptions(a, kPushKeepMs, opt); !strError.isEmpty())
+        return out.fail(cliexit::kUsage, strError);
+    // Refused before the port opens rather than at the first address.
+    QByteArray payload;
+    if (const QString strError = buildSendablePayload(payload, opt.image, opt.payload); !strError.isEmpty())
+        return out.fail(cliexit::kUsage, strError);
+
+    CliLink link(out);
+    if (const int nStatus = link.open(choosePort(a.port, ctx.settings)); nStatus != cliexit::kOk)
+        return nStatus;
+    BatchResults results;
+    results.setAddresses(list.addresses);
+    BatchSession batch(&results);
+    wire(batch, link);
+    QObject::connect(&batch, &BatchSession::itemStarted, &link, [&](int nRow) {
+        out.note(QStringLiteral("[%1/%2] %3").arg(nRow + 1).arg(results.rowCount()).arg(results.item(nRow).nAddr));
+    });
+    QObject::connect(&batch, &BatchSession::finished, &link, [&] { link.done(cliexit::kOk); });
+    // Displays report after drawing, the last ones after the batch ended.
+    const auto reportsDue = [&] {
+        for (int i = 0; i < results.rowCount(); ++i)
+            if (results.item(i).state == BatchItem::State::Succeeded && results.item(i).report.isEmpty())
+                return true;
+        return false;
+    };
+    QObject::connect(&results, &BatchResults::dataChanged, &link, [&] {
+        if (!batch.isRunning() && !reportsDue())
+            link.done(cliexit::kOk);
+    });
+
+    QVector<int> rows(results.rowCount());
+    for (int i = 0; i < rows.size(); ++i)
+        rows[i] = i;
+    batch.start(opt, rows);
+    int nStatus = link.wait();
+    if (nStatus == cliexit::kOk && !link.interrupted() && reportsDue())
+        nStatus = link.wait(a.nTimeoutMs.value_or(kReportTimeoutMs));
+    batch.stop();
+
+    for (int i = 0; i < results.rowCount(); ++i)
+        recordBatchItem(out, results.item(i));
+    const int nOk = results.count(BatchItem::State::Succeeded);
+    const QJsonObject result { { QStringLiteral("addresses"), results.rowCount() },
+                               { QStringLiteral("succeeded"), nOk } };
+    const auto fail = [&](int nCode, const QString& strText) {
+        out.error(strText);
+        QJsonObject failedResult = result;
+        failedResult.insert(QStringLiteral("error"), strText);
+        return out.finish(nCode, failedResult);
+    };
+    if (link.interrupted())
+        return fail(kExitInterrupted, QStringLiteral("interrupted"));
+    if (nStatus == cliexit::kPort)
+        return fail(nStatus, link.errorText());
+    if (nOk != results.rowCount())
+        return fail(cliexit::kDevice, QStringLiteral("%1 of %2 displays did not get the image")
+                                          .arg(results.rowCount() - nOk).arg(results.rowCount()));
+    return out.finish(cliexit::kOk, result);
+}
+
 }  // namespace
 
 int runPush(const CliContext& ctx)
 {
     const CliArgs& a = ctx.args;
     CliOutput& out = ctx.out;
+    if (!a.strAddrFile.isEmpty())
+        return runBatchPush(ctx);
     TransferOptions opt;
     if (const QString strError = transferOptions(a, kPushKeepMs, opt); !strError.isEmpty())
         return out.fail(cliexit::kUsage, strError);

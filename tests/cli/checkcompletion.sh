@@ -30,6 +30,7 @@ telvanectl code |query set|--all
 telvanectl send --|--ctl --terminal-id --text --json|--all --frames
 telvanectl listen --|--frames --duration|--ctl
 telvanectl push a.png --compress |none 7z|
+telvanectl push a.png --|--addr --addr-file --keep|--mode --csv
 telvanectl endurance a.png --mode |wake send wake-send send-wake|
 telvanectl --parity |none even odd space mark|
 telvanectl query --|--all --port|--frames

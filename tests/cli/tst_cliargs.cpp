@@ -64,6 +64,8 @@ QString summary(const CliArgs& a)
         s << "image=" + a.strImage;
     if (a.nAddr)
         s << QStringLiteral("addr=%1").arg(*a.nAddr);
+    if (!a.strAddrFile.isEmpty())
+        s << "addr-file=" + a.strAddrFile;
     if (a.nKeepMs)
         s << QStringLiteral("keep=%1").arg(*a.nKeepMs);
     if (a.nCompress != 1)
@@ -151,7 +153,11 @@ void TstCliArgs::commandLineMeansWhatItSays_data()
     QTest::newRow("push") << "push a.png --addr 7" << "push " + img;
     QTest::newRow("push options") << "push --container --compress none --keep 0 --addr 0 a.png"
                                   << "push container image=a.png addr=0 keep=0 compress=0";
-    QTest::newRow("push without addr") << "push a.png" << "error: --addr is required";
+    QTest::newRow("push without addr") << "push a.png" << "error: give either --addr or --addr-file";
+    QTest::newRow("push to a list") << "push a.png --addr-file d.csv" << "push image=a.png addr-file=d.csv";
+    QTest::newRow("push to an address and a list") << "push a.png --addr 1 --addr-file d.csv"
+                                                   << "error: give either --addr or --addr-file";
+    QTest::newRow("endurance takes no list") << "endurance a.png --addr-file d.csv" << "error: endurance has no option --addr-file";
     QTest::newRow("push two images") << "push a.png b.png --addr 1" << "error: give exactly one IMAGE";
     QTest::newRow("push negative addr") << "push a.png --addr -1" << "error: --addr: \"-1\"";
     QTest::newRow("push compress zip") << "push a.png --addr 1 --compress zip" << "error: --compress: \"zip\"";

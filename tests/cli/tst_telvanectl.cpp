@@ -45,6 +45,7 @@ private slots:
     void pushSendsWhatTheImagePageSends();
     void pushFailuresGiveTheirStatus_data();
     void pushFailuresGiveTheirStatus();
+    void pushToAnAddressListGivesOneResultEach();
     void enduranceReportsEveryTask_data();
     void enduranceReportsEveryTask();
 
@@ -643,3 +644,52 @@ void TstTelvanectl::enduranceReportsEveryTask()
 
 QTEST_MAIN(TstTelvanectl)
 #include "tst_telvanectl.moc"
+
+void TstTelvanectl::pushToAnAddressListGivesOneResultEach()
+{
+    constexpr quint32 kSecond = ProgramRig::kDisplay + 1;
+    constexpr quint32 kAbsent = ProgramRig::kDisplay + 2;
+    SimConfig config;
+    config.displays = { ProgramRig::kDisplay, kSecond };
+    QVERIFY(startSimulator(config));
+    QVERIFY(!writeImage(QDir(m_dir->path()), "grey.png").isEmpty());
+    QFile list(m_dir->filePath("displays.csv"));
+    QVERIFY(list.open(QIODevice::WriteOnly));
+    list.write(QStringLiteral("地址,位置\n%1,门口\n%2,仓库\n%3,楼梯\n")
+                   .arg(ProgramRig::kDisplay).arg(kAbsent).arg(kSecond).toUtf8());
+    list.close();
+    QSignalSpy images(m_sim.get(), &DtuSimulator::imageReceived);
+
+    // The absent display's wake-up times out after 4 x 50 ms.
+    const CtlResult r = runCtl(m_dir->path(), viaSim({ "--json", "push", "grey.png", "--container", "--keep", "50",
+                                                       "--addr-file", "displays.csv" }));
+    QCOMPARE(r.nExit, 1);
+    QCOMPARE(images.size(), 2);
+    QList<QJsonObject> rows;
+    for (const QJsonObject& o : jsonLines(r.out))
+        if (o.value("event").toString() == QLatin1String("address"))
+            rows << o;
+    QCOMPARE(rows.size(), 3);
+    const QStringList wanted[] = { { QString::number(ProgramRig::kDisplay), "ok", "成功", "刷屏成功", "" },
+                                   { QString::number(kAbsent), "failed", "超时", "", "唤醒超时" },
+                                   { QString::number(kSecond), "ok", "成功", "刷屏成功", "" } };
+    for (int i = 0; i < 3; ++i) {
+        const QJsonObject& o = rows[i];
+        QCOMPARE((QStringList { QString::number(qint64(o.value("address").toDouble())), o.value("result").toString(),
+                                o.value("wakeup").toString(), o.value("display").toString(),
+                                o.value("error").toString() }),
+                 wanted[i]);
+    }
+    QCOMPARE(rows[0].value("packets").toInt(), rows[0].value("packetCount").toInt());
+    QCOMPARE(jsonLines(r.out).last().value("succeeded").toInt(), 2);
+    QVERIFY(r.err.contains("1 of 3 displays did not get the image"));
+
+    // A list with a line that is no address is refused before the port opens.
+    QVERIFY(list.open(QIODevice::Append));
+    list.write("x1\n");
+    list.close();
+    const CtlResult bad = runCtl(m_dir->path(), viaSim({ "push", "grey.png", "--addr-file", "displays.csv" }));
+    QCOMPARE(bad.nExit, 2);
+    QVERIFY2(bad.err.contains("第 5 行"), bad.err.constData());
+    QCOMPARE(images.size(), 2);
+}
