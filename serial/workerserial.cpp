@@ -1,5 +1,7 @@
 #include "workerserial.h"
 
+#include "portfailure.h"
+
 #include <QDebug>
 #include <QTimerEvent>
 
@@ -40,11 +42,13 @@ bool WorkerSerial::isCurrentPort(const QString& strPort) const
     return bare(m_serialPort->portName()).compare(bare(strPort), Qt::CaseInsensitive) == 0;
 }
 
-int WorkerSerial::openFailureCode(QSerialPort::SerialPortError error)
+void WorkerSerial::emitOpenFailure(const QString& strPort)
 {
-    // A lock file or an exclusive open held by another program shows up as
-    // a permission error: tell the operator the port is busy.
-    return error == QSerialPort::PermissionError ? -2 : -8;
+    // A lock or an exclusive open held by another program shows up as a
+    // permission error too; the device's own permissions tell them apart.
+    const QString strDevice = portDevicePath(strPort);
+    const int nCode = openFailureCode(m_serialPort->error(), strDevice);
+    emit openState(nCode, openFailureReason(nCode, m_serialPort->errorString(), strDevice));
 }
 
 void WorkerSerial::openPort(QVariant varParam, QString strPort)
@@ -90,7 +94,7 @@ void WorkerSerial::openPort(QVariant varParam, QString strPort)
     if (!m_serialPort->isOpen()) {
         m_serialPort->setPortName(strPort);
         if (!m_serialPort->open(QIODevice::ReadWrite)) {
-            emit openState(openFailureCode(m_serialPort->error()));
+            emitOpenFailure(strPort);
             return;
         }
         m_bOpen = true;
@@ -117,7 +121,7 @@ bool WorkerSerial::reopen(const QString& strPort)
     // The port is closed now; nothing is left to receive.
     disconnect(m_serialPort, &QSerialPort::readyRead, nullptr, nullptr);
     stopBufferTimer();
-    emit openState(openFailureCode(m_serialPort->error()));
+    emitOpenFailure(strPort);
     return false;
 }
 
@@ -222,6 +226,7 @@ void WorkerSerial::portErrorOccurred(QSerialPort::SerialPortError error)
     // Qt keeps reporting the error for as long as the port stays open; close
     // it, but not from inside the port's own notification.
     m_bLosing = true;
+    m_lostError = error;
     QMetaObject::invokeMethod(this, &WorkerSerial::dropLostPort, Qt::QueuedConnection);
 }
 
@@ -229,7 +234,7 @@ void WorkerSerial::dropLostPort()
 {
     if (!m_serialPort || !m_serialPort->isOpen())
         return;
-    const QString strReason = m_serialPort->errorString();
+    const QString strReason = lostPortReason(m_lostError, m_serialPort->errorString());
     qDebug("port lost: %s", strReason.toUtf8().constData());
     closePort();
     emit portLost(strReason);

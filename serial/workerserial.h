@@ -15,9 +15,10 @@
 // what the pages send, hands back every raw chunk and every complete DTU
 // frame it cuts from the receive stream.
 //
-// Result codes of openState: 8 opened; -1 empty name; -2 port busy (locked
-// or permission denied); -3..-7 baud, data bits, stop bits, parity, flow
-// control rejected; -8 the open failed.
+// Result codes of openState: 8 opened; -1 empty name; -2 port busy (held
+// by another program); -3..-7 baud, data bits, stop bits, parity, flow
+// control rejected; -8 the open failed; -9 no permission to open the device.
+// Failed opens carry the reason as text.
 class WorkerSerial : public QObject
 {
     Q_OBJECT
@@ -44,7 +45,7 @@ public slots:
     void closePort();
 
 signals:
-    void openState(int err);
+    void openState(int err, QString strReason = QString());
     void portNotOpened();
     void dataArise(QByteArray data, int nDir = 0);
     void dtuResponse(QByteArray frame);
@@ -66,7 +67,7 @@ private:
     void stopBufferTimer();
     void clearBuffers();
     bool isCurrentPort(const QString& strPort) const;
-    static int openFailureCode(QSerialPort::SerialPortError error);
+    void emitOpenFailure(const QString& strPort);
 
     QSerialPort* m_serialPort = nullptr;
     FrameCutter m_rxBuffer;
@@ -74,5 +75,6 @@ private:
     int m_timerId = 0;
     int m_nBufferTimeoutMs = kBufferTimeoutMs;
     bool m_bLosing = false;  // a lost port is being closed; ignore its error flood
+    QSerialPort::SerialPortError m_lostError = QSerialPort::NoError;
     std::atomic<bool> m_bOpen { false };
 };
