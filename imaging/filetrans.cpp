@@ -78,7 +78,7 @@ void FileTrans::openFile()
 {
     const QString path = m_hooks.askImportFile(this, isSending(), m_source.strFilePath);
     if (!path.isEmpty())
-        m_hooks.warnImportFailure(this, loadImageFile(path), false);
+        m_hooks.warnImportFailure(this, loadImageFile(path), false, path);
 }
 
 int FileTrans::getId(quint32& nAddr)
@@ -104,7 +104,7 @@ void FileTrans::sendFile()
     if (getId(opt.nAddr) == -1)
         return;
     opt.image = m_source.image;
-    opt.payload = payloadOptions(ui->chkRle, ui->cmbCompress, m_source);
+    opt.payload = payloadOptions(ui->chkRle, ui->cmbCompress, m_source, m_hooks.payloadCopy);
     opt.nKeepTimeMs = ui->editKeepTime->text().toUInt(nullptr, 10);
     opt.plan = singlePlanFor(opt.nAddr);
     m_session.start(opt);

@@ -1,6 +1,7 @@
 #include "pagesupport.h"
 
 #include "payload.h"
+#include "refusaltext.h"
 #include "sourceimage.h"
 
 #include <QCheckBox>
@@ -42,10 +43,11 @@ QString PageHooks::askImportFile(QWidget* parent, bool bSending, const QString& 
     return QFileDialog::getOpenFileName(parent, QObject::tr("打开图片文件"), dir, QStringLiteral("img(*.png *.jpg *.*)"));
 }
 
-void PageHooks::warnImportFailure(QWidget* parent, ImageLoadResult r, bool bMissingUnopenable) const
+void PageHooks::warnImportFailure(QWidget* parent, ImageLoadResult r, bool bMissingUnopenable,
+                                  const QString& path) const
 {
     if (r == ImageLoadResult::NotAnImage)
-        warn(parent, QStringLiteral("加载图片失败"));
+        warn(parent, imageLoadRefusal(path));
     else if (r == ImageLoadResult::Unreadable || (bMissingUnopenable && r != ImageLoadResult::Loaded))
         warn(parent, QStringLiteral("打开文件失败"));
     else if (r != ImageLoadResult::Loaded)
@@ -101,7 +103,8 @@ void setupTransferInputs(QComboBox* compress, QLineEdit* addr, QLineEdit* keepTi
     keepTime->setValidator(new QIntValidator(0, 2147483647, keepTime));
 }
 
-PayloadOptions payloadOptions(const QCheckBox* rle, const QComboBox* compress, const SourceImage& source)
+PayloadOptions payloadOptions(const QCheckBox* rle, const QComboBox* compress, const SourceImage& source,
+                              const QString& strSavePath)
 {
     PayloadOptions opt;
     opt.bRle = rle->isChecked();
@@ -109,5 +112,6 @@ PayloadOptions payloadOptions(const QCheckBox* rle, const QComboBox* compress, c
     opt.nImgType = source.nImgType;
     opt.strFilePath = source.strFilePath;
     opt.nFileSize = source.nFileSize;
+    opt.strSavePath = strSavePath;
     return opt;
 }
