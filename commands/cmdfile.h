@@ -29,6 +29,8 @@ struct CmdFileDef
     // 0: at least one command built; > 0: JSON parse error number;
     // -3: bad root, "cmd" or "mode"; -4: no command built.
     int nResult = -4;
+    // For a failed load: the first thing wrong with the file, for the operator.
+    QString strProblem;
     QVector<CmdPageDef> pages;
     // Control code -> response entry; a later registration of a code wins.
     QMap<int, DtuResponseEntry> responses;

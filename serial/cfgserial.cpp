@@ -3,6 +3,7 @@
 
 #include "cfgdetail.h"
 #include "portparam.h"
+#include "settingsbounds.h"
 
 #include <QColor>
 #include <QDebug>
@@ -15,8 +16,8 @@
 
 namespace {
 
-constexpr char kSettingsFile[] = "Telvane.ini";
 constexpr int kExtraBaud = 460800;
+constexpr int kMaxStoredPorts = 1024;
 const QColor kBusyColour(0xFF, 0x6E, 0x6E);
 
 // Indexed by the negated result code of the worker.
@@ -24,6 +25,7 @@ const char* const kCodeNames[] = { "正常", "端口号", "端口忙", "波特�
                                    "停止位", "奇偶校验", "流量控制", "打开" };
 constexpr int kCodeOpen = 8;
 constexpr int kCodeBusy = 2;
+constexpr int kCodeNoPermission = 9;
 
 }  // namespace
 
@@ -101,7 +103,7 @@ void CfgSerial::availablePorts(bool bFirstOpen)
     m_ui->pbConnect->setEnabled(false);
 
     if (!bFirstOpen) {
-        QSettings settings(kSettingsFile, QSettings::IniFormat);
+        QSettings settings(m_strSettingsPath, QSettings::IniFormat);
         settings.setIniCodec("UTF-8");
         writePortKeys(&settings);
     }
@@ -136,7 +138,7 @@ void CfgSerial::availablePorts(bool bFirstOpen)
     m_nCurIndex = cmb->currentIndex();
 
     {
-        QSettings settings(kSettingsFile, QSettings::IniFormat);
+        QSettings settings(m_strSettingsPath, QSettings::IniFormat);
         settings.setIniCodec("UTF-8");
         applyStoredNames(&settings);
     }
@@ -148,7 +150,8 @@ void CfgSerial::availablePorts(bool bFirstOpen)
 
 void CfgSerial::applyStoredNames(QSettings* settings)
 {
-    const int nCount = settings->value("port_count", 0).toInt();
+    // Each entry costs a lookup in the list; a hand-edited huge count must not stall the start.
+    const int nCount = boundedInt(*settings, "port_count", 0, 0, kMaxStoredPorts);
     for (int i = 0; i < nCount; ++i) {
         const QString strSystem = settings->value(QString("port_%1").arg(i)).toString();
         qDebug("port %s", strSystem.toUtf8().constData());
@@ -251,8 +254,11 @@ void CfgSerial::showButtonClosed()
 
 void CfgSerial::openAndClose()
 {
-    if (m_ui->cmbPort->count() == 0)
+    if (m_ui->cmbPort->count() == 0) {
+        if (!m_bOpen)
+            showMessage(QMessageBox::Warning, "告警", "没有找到串口, 请连接设备后点击刷新");
         return;
+    }
     m_ui->pbConnect->setEnabled(false);
     if (!m_bOpen) {
         PortParam param;
@@ -297,20 +303,22 @@ void CfgSerial::openCfgDetail()
     openAndClose();
 }
 
-void CfgSerial::portError(int nErr)
+void CfgSerial::portError(int nErr, QString strReason)
 {
     if (nErr >= 0)
         return;
-    if (nErr < -kCodeOpen) {
+    const int n = -nErr;
+    if (n > kCodeNoPermission) {
         showMessage(QMessageBox::Critical, "错误", "未知错误");
         return;
     }
-    const int n = -nErr;
-    if (n == kCodeOpen || n == kCodeBusy) {
+    if (n == kCodeOpen || n == kCodeBusy || n == kCodeNoPermission) {
         // The open itself failed: the port is closed whatever the button said.
         showButtonClosed();
     }
-    const QString strText = QString("%1错误").arg(kCodeNames[n]);
+    QString strText = n == kCodeNoPermission ? QString("无权限打开串口") : QString("%1错误").arg(kCodeNames[n]);
+    if (!strReason.isEmpty())
+        strText += '\n' + strReason;
     showMessage(QMessageBox::Critical, "错误", strText);
 }
 

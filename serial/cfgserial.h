@@ -23,7 +23,7 @@ class CfgSerial;
 // The serial settings panel: pick, name and configure the port, open and
 // close it through signals to the worker, and turn its result codes into
 // messages. Port names, friendly names, selection and baud persist in
-// Telvane.ini.
+// the settings file.
 class CfgSerial : public QGroupBox
 {
     Q_OBJECT
@@ -43,6 +43,8 @@ public:
     void setPortEnumerator(PortEnumerator enumerator);
     // How messages reach the operator; a modal box with one OK button unless replaced.
     void setMessageHook(MessageHook hook);
+    // The settings file that a port list refresh updates.
+    void setSettingsPath(const QString& strPath) { m_strSettingsPath = strPath; }
 
     bool isPortOpen() const { return m_bOpen; }
 
@@ -57,7 +59,7 @@ public slots:
     void availablePorts(bool bFirstOpen = false);
     void portChange(int nIndex);
     void baudChange(int nIndex);
-    void portError(int nErr);
+    void portError(int nErr, QString strReason = QString());
     void portLost(QString strReason);
 
 private slots:
@@ -78,6 +80,7 @@ private:
     QStringList m_extraPorts;
     PortEnumerator m_enumerator;
     MessageHook m_messageHook;
+    QString m_strSettingsPath = QStringLiteral("Telvane.ini");
     bool m_bOpen = false;
     int m_nCurIndex = -1;
 };

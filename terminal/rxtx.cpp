@@ -3,6 +3,7 @@
 #include "dtuframe.h"
 #include "hexcodec.h"
 #include "intvalidator.h"
+#include "settingsbounds.h"
 #include "txcomposer.h"
 #include "ui_rxtx.h"
 
@@ -15,6 +16,8 @@
 #include <QTextCursor>
 #include <QTextDocument>
 
+#include <climits>
+
 namespace {
 
 constexpr int kRxMaxBlocks = 500000;
@@ -23,6 +26,8 @@ constexpr int kTxMaxBlocks = 100000;
 constexpr int kFlushChars = 32 * 1024;
 
 const char* const kWarnTitle = "告警";
+// Larger stored pane sizes are hand edits; the splitter would honour them.
+constexpr int kMaxPaneSize = 100000;
 
 int modeOrHex(int nMode)
 {
@@ -89,8 +94,8 @@ void RxTx::loadSettings(QSettings* settings)
 {
     settings->beginGroup(QStringLiteral("RxTx"));
 
-    const int nRxSize = settings->value(QStringLiteral("RxSize"), 330).toInt();
-    const int nTxSize = settings->value(QStringLiteral("TxSize"), 200).toInt();
+    const int nRxSize = boundedInt(*settings, QStringLiteral("RxSize"), 330, 1, kMaxPaneSize);
+    const int nTxSize = boundedInt(*settings, QStringLiteral("TxSize"), 200, 1, kMaxPaneSize);
     m_ui->splitter->setSizes({nRxSize, nTxSize});
 
     QAbstractButton* rxButton = m_rxGroup.button(modeOrHex(settings->value(QStringLiteral("RxMode"), 0).toInt()));
@@ -100,7 +105,7 @@ void RxTx::loadSettings(QSettings* settings)
     txButton->setChecked(true);
     changeTxStr(txButton, true);
 
-    m_ui->editSubPkgTime->setText(settings->value(QStringLiteral("SubPkgTime"), QStringLiteral("20")).toString());
+    m_ui->editSubPkgTime->setText(boundedNumberText(*settings, QStringLiteral("SubPkgTime"), QStringLiteral("20"), 0, INT_MAX));
     const bool bTimestamp = settings->value(QStringLiteral("RxTimeStamp"), true).toBool();
     m_ui->chkTimestamp->setChecked(bTimestamp);
     setCheckTimestamp(bTimestamp);
@@ -114,8 +119,8 @@ void RxTx::loadSettings(QSettings* settings)
             m_ui->chkInterval->setCheckState(Qt::Checked);
         if (settings->value(QStringLiteral("CheckedDstUsrId"), false).toBool())
             m_ui->chkDstUsrId->setCheckState(Qt::Checked);
-        m_ui->editDstUsrId->setText(settings->value(QStringLiteral("DstUsrId"), QStringLiteral("0")).toString());
-        m_ui->editInterval->setText(settings->value(QStringLiteral("Interval"), QStringLiteral("250")).toString());
+        m_ui->editDstUsrId->setText(boundedNumberText(*settings, QStringLiteral("DstUsrId"), QStringLiteral("0"), 0, 999999999));
+        m_ui->editInterval->setText(boundedNumberText(*settings, QStringLiteral("Interval"), QStringLiteral("250"), 250, 4294967));
         m_ui->editDstAddr->setText(settings->value(QStringLiteral("DstAddr"), QStringLiteral("0")).toString());
         setDstUsrIdChkState(m_ui->chkDstUsrId->checkState());
     }
@@ -123,11 +128,11 @@ void RxTx::loadSettings(QSettings* settings)
     const bool bCustomCtl = settings->value(QStringLiteral("ChkCustomCtl"), false).toBool();
     m_ui->chkCustomCtl->setChecked(bCustomCtl);
     setCustomCtlChkState(bCustomCtl);
-    m_ui->editCustomCtl->setText(settings->value(QStringLiteral("CustomCtl"), QStringLiteral("0")).toString());
+    m_ui->editCustomCtl->setText(boundedNumberText(*settings, QStringLiteral("CustomCtl"), QStringLiteral("0"), 0, 0xFF, 16));
     const bool bTerminalId = settings->value(QStringLiteral("ChkTerminalId"), false).toBool();
     m_ui->chkTerminalId->setChecked(bTerminalId);
     setTerminalIdChkState(bTerminalId);
-    m_ui->editTerminalId->setText(settings->value(QStringLiteral("TerminalId"), QStringLiteral("0")).toString());
+    m_ui->editTerminalId->setText(boundedNumberText(*settings, QStringLiteral("TerminalId"), QStringLiteral("0"), 0, UINT_MAX));
 
     settings->endGroup();
 }

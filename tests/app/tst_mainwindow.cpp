@@ -5,10 +5,12 @@
 #include "filetrans.h"
 #include "ptypair.h"
 #include "rxtx.h"
+#include "startup.h"
 #include "workerserial.h"
 
 #include <QApplication>
 #include <QDir>
+#include <QScreen>
 #include <QFile>
 #include <QSettings>
 #include <QStatusBar>
@@ -20,7 +22,16 @@
 
 #include <memory>
 
-// Each case runs in a fresh working directory, where Telvane.ini lives.
+namespace {
+
+// The offscreen screen (800 x 600) is smaller than the unstyled window's
+// minimum size, so geometry tests name a screen of their own.
+const QRect kScreen(0, 0, 1920, 1040);
+
+}  // namespace
+
+// Each case runs in a fresh working directory holding an empty Telvane.ini
+// (portable mode), with the user's folders inside it too.
 class TestMainWindow : public QObject
 {
     Q_OBJECT
@@ -56,11 +67,16 @@ std::unique_ptr<QSettings> TestMainWindow::ini() const
 
 void TestMainWindow::init()
 {
-    QApplication::setApplicationVersion("1.3.0");
+    setApplicationNames(*qApp);
     m_oldDir = QDir::currentPath();
     m_dir.reset(new QTemporaryDir);
     QVERIFY(m_dir->isValid());
     QDir::setCurrent(m_dir->path());
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_dir->filePath("config")));
+    qputenv("XDG_DATA_HOME", QFile::encodeName(m_dir->filePath("data")));
+    qputenv("XDG_DATA_DIRS", QFile::encodeName(m_dir->filePath("installed")));
+    QFile ini("Telvane.ini");
+    QVERIFY(ini.open(QIODevice::WriteOnly));
 }
 
 void TestMainWindow::cleanup()
@@ -72,10 +88,12 @@ void TestMainWindow::cleanup()
 void TestMainWindow::startsWithDefaultsWithoutSettingsFile()
 {
     MainWindow w;
+    w.setScreenAreas({ kScreen });
     w.show();
     QCOMPARE(w.windowTitle(), QString("Telvane工具 V1.3.0"));
-    QCOMPARE(w.pos(), QPoint(639, 189));
-    QCOMPARE(w.size(), QSize(640, 710));
+    // Centred 640 x 660; unstyled, the window's minimum height is larger.
+    QCOMPARE(w.pos(), QPoint(640, 190));
+    QCOMPARE(w.width(), 640);
     QCOMPARE(w.windowState(), Qt::WindowNoState);
     QVERIFY(w.findChild<QTabWidget*>("tabWidget"));
     QCOMPARE(w.findChild<QWidget*>("groupCfgSerial")->property("title").toString(), QString(" 串口设置"));
@@ -85,24 +103,26 @@ void TestMainWindow::closeWritesGeometryAndNeverTheReadOnlyKeys()
 {
     {
         MainWindow w;
+        w.setScreenAreas({ kScreen });
         w.show();
         w.move(100, 120);
-        w.resize(720, 760);
+        w.resize(660, 730);
         QVERIFY(w.close());
     }
     {
         auto s = ini();
         QCOMPARE(s->value("pos").toPoint(), QPoint(100, 120));
-        QCOMPARE(s->value("size").toSize(), QSize(720, 760));
+        QCOMPARE(s->value("size").toSize(), QSize(660, 730));
         QCOMPARE(s->value("Maximized").toInt(), 0);
         for (const char* key : { "title", "json", "TabPicTrans", "TabPicTransTest", "TabDtuCfg" })
             QVERIFY2(!s->contains(key), key);
     }
 
     MainWindow again;
+    again.setScreenAreas({ kScreen });
     again.show();
     QCOMPARE(again.pos(), QPoint(100, 120));
-    QCOMPARE(again.size(), QSize(720, 760));
+    QCOMPARE(again.size(), QSize(660, 730));
 }
 
 void TestMainWindow::closeWhileMaximizedKeepsEarlierGeometry()

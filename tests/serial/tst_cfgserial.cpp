@@ -59,7 +59,7 @@ private slots:
     void storedNamesFollowSystemNameAndAreRewrittenByPosition();
     void choosingBusyPortWarnsAndRestoresSelection();
     void openAndCloseToggleButtonAndSignals();
-    void openDoesNothingWithoutPorts();
+    void openWithoutPortsSaysThereAreNone();
     void baudSelectionIsForwarded();
     void resultCodesBecomeMessages_data();
     void resultCodesBecomeMessages();
@@ -334,7 +334,7 @@ void TestCfgSerial::openAndCloseToggleButtonAndSignals()
     QVERIFY(pb->isEnabled());
 }
 
-void TestCfgSerial::openDoesNothingWithoutPorts()
+void TestCfgSerial::openWithoutPortsSaysThereAreNone()
 {
     makePanel({});
     std::unique_ptr<QSettings> ini(openIni());
@@ -343,6 +343,9 @@ void TestCfgSerial::openDoesNothingWithoutPorts()
     button("pbConnect")->click();
     QCOMPARE(spyParam.count(), 0);
     QCOMPARE(button("pbConnect")->text(), QString("打开串口"));
+    QCOMPARE(m_messages.size(), 1);
+    QCOMPARE(m_messages.first().icon, QMessageBox::Warning);
+    QCOMPARE(m_messages.first().strText, QString("没有找到串口, 请连接设备后点击刷新"));
 }
 
 void TestCfgSerial::baudSelectionIsForwarded()
@@ -359,34 +362,40 @@ void TestCfgSerial::baudSelectionIsForwarded()
 void TestCfgSerial::resultCodesBecomeMessages_data()
 {
     QTest::addColumn<int>("code");
+    QTest::addColumn<QString>("reason");
     QTest::addColumn<QString>("text");  // empty: no message
     QTest::addColumn<QString>("button");
     const QString open = "打开串口";
     const QString close = "关闭串口";
-    QTest::newRow("opened") << 8 << QString() << close;
-    QTest::newRow("zero") << 0 << QString() << close;
-    QTest::newRow("-1") << -1 << "端口号错误" << close;
-    QTest::newRow("-2 busy") << -2 << "端口忙错误" << open;
-    QTest::newRow("-3") << -3 << "波特率错误" << close;
-    QTest::newRow("-4") << -4 << "数据位错误" << close;
-    QTest::newRow("-5") << -5 << "停止位错误" << close;
-    QTest::newRow("-6") << -6 << "奇偶校验错误" << close;
-    QTest::newRow("-7") << -7 << "流量控制错误" << close;
-    QTest::newRow("-8") << -8 << "打开错误" << open;
-    QTest::newRow("-9") << -9 << "未知错误" << close;
-    QTest::newRow("INT_MIN") << INT_MIN << "未知错误" << close;
+    const QString none;
+    QTest::newRow("opened") << 8 << none << QString() << close;
+    QTest::newRow("zero") << 0 << none << QString() << close;
+    QTest::newRow("-1") << -1 << none << "端口号错误" << close;
+    QTest::newRow("-2 busy") << -2 << none << "端口忙错误" << open;
+    QTest::newRow("-2 busy with reason") << -2 << "locked" << "端口忙错误\nlocked" << open;
+    QTest::newRow("-3") << -3 << none << "波特率错误" << close;
+    QTest::newRow("-4") << -4 << none << "数据位错误" << close;
+    QTest::newRow("-5") << -5 << none << "停止位错误" << close;
+    QTest::newRow("-6") << -6 << none << "奇偶校验错误" << close;
+    QTest::newRow("-7") << -7 << none << "流量控制错误" << close;
+    QTest::newRow("-8") << -8 << none << "打开错误" << open;
+    QTest::newRow("-8 with reason") << -8 << "No such file" << "打开错误\nNo such file" << open;
+    QTest::newRow("-9 no permission") << -9 << "hint" << "无权限打开串口\nhint" << open;
+    QTest::newRow("-10") << -10 << "x" << "未知错误" << close;
+    QTest::newRow("INT_MIN") << INT_MIN << none << "未知错误" << close;
 }
 
 void TestCfgSerial::resultCodesBecomeMessages()
 {
     QFETCH(int, code);
+    QFETCH(QString, reason);
     QFETCH(QString, text);
     QFETCH(QString, button);
     makePanel(m_entries);
     std::unique_ptr<QSettings> ini(openIni());
     m_panel->loadSettings(ini.get());
     this->button("pbConnect")->click();
-    m_panel->portError(code);
+    m_panel->portError(code, reason);
     if (text.isEmpty()) {
         QVERIFY(m_messages.isEmpty());
     } else {
@@ -561,7 +570,7 @@ void TestCfgSerial::portHeldElsewhereIsReportedBusy()
     m_panel->loadSettings(ini.get());
     button("pbConnect")->click();
     QTRY_COMPARE_WITH_TIMEOUT(m_messages.size(), 1, kWaitMs);
-    QCOMPARE(m_messages.first().strText, QString("端口忙错误"));
+    QCOMPARE(m_messages.first().strText.section('\n', 0, 0), QString("端口忙错误"));
     QCOMPARE(button("pbConnect")->text(), QString("打开串口"));
 }
 
