@@ -3,6 +3,7 @@
 // answers DTU commands, wake-ups and image packets the way the hardware does.
 
 #include "dtusimulator.h"
+#include "filelocations.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -25,13 +26,14 @@ bool parseIntList(const QStringList& items, QSet<int>& out)
     return true;
 }
 
+// Where Telvane looks (working directory, installed data folders), then the
+// source tree for a simulator run from its build directory.
 QString defaultCmdFile()
 {
-    for (const QString& path : { QStringLiteral("cmds.json"), QStringLiteral(DTUSIM_INSTALLED_CMDS),
-                                 QStringLiteral(DTUSIM_SOURCE_CMDS) })
-        if (QFile::exists(path))
-            return path;
-    return {};
+    const QString strFound = FileLocations::forCurrentDirectory().findShipped("cmds.json").strPath;
+    if (!strFound.isEmpty())
+        return strFound;
+    return QFile::exists(DTUSIM_SOURCE_CMDS) ? QStringLiteral(DTUSIM_SOURCE_CMDS) : QString();
 }
 
 }  // namespace
