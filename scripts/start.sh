@@ -17,6 +17,8 @@ fi
 run="$root/build/run"
 mkdir -p "$run"
 [ -f "$run/cmds.json" ] || cp "$root/commands/cmds.json" "$run/"
+# A Telvane.ini in the working directory keeps every file of the demo there.
+[ -f "$run/Telvane.ini" ] || : > "$run/Telvane.ini"
 cd "$run"
 export QT_LOGGING_RULES="${QT_LOGGING_RULES:-default.debug=false}"
 
