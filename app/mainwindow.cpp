@@ -113,6 +113,9 @@ void MainWindow::warnPortNotOpened()
 void MainWindow::show()
 {
     loadSettings();
+    // Keys typed before the operator clicks a field must not land in the
+    // editable port box, the first field, where they rename the port.
+    ui->tabWidget->setFocus();
     QMainWindow::show();
 }
 

@@ -110,6 +110,10 @@ void TestMainWindow::startsWithDefaultsWithoutSettingsFile()
     QCOMPARE(w.windowState(), Qt::WindowNoState);
     QVERIFY(w.findChild<QTabWidget*>("tabWidget"));
     QCOMPARE(w.findChild<QWidget*>("groupCfgSerial")->property("title").toString(), QString(" 串口设置"));
+    // Stray keys must not rename the port.
+    QVERIFY(w.focusWidget());
+    QVERIFY(w.focusWidget() != w.findChild<QWidget*>("cmbPort"));
+    QVERIFY(!w.findChild<QWidget*>("cmbPort")->isAncestorOf(w.focusWidget()));
 }
 
 void TestMainWindow::closeWritesGeometryAndNeverTheReadOnlyKeys()
