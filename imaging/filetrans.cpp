@@ -1,8 +1,12 @@
 #include "filetrans.h"
 #include "ui_filetrans.h"
 
+#include "settingsbounds.h"
+
 #include <QPixmap>
 #include <QSettings>
+
+#include <climits>
 
 FileTrans::FileTrans(QWidget* parent)
     : QWidget(parent)
@@ -42,8 +46,8 @@ void FileTrans::loadSettings(QSettings* settings)
     const int nCompress = settings->value(QStringLiteral("Compress"), kCompressLzma).toInt();
     if (nCompress >= 0 && nCompress < ui->cmbCompress->count())
         ui->cmbCompress->setCurrentIndex(nCompress);
-    ui->editDstAddr->setText(settings->value(QStringLiteral("DstAddr"), QStringLiteral("1674097996")).toString());
-    ui->editKeepTime->setText(settings->value(QStringLiteral("KeepTime"), QStringLiteral("800")).toString());
+    ui->editDstAddr->setText(boundedNumberText(*settings, QStringLiteral("DstAddr"), QStringLiteral("1674097996"), 0, UINT_MAX));
+    ui->editKeepTime->setText(boundedNumberText(*settings, QStringLiteral("KeepTime"), QStringLiteral("800"), 0, INT_MAX));
     loadImageFile(settings->value(QStringLiteral("FilePath"), QString()).toString());
     settings->endGroup();
 }

@@ -516,7 +516,7 @@ void TestMainWindow::closeDuringTransferAsksFirst()
     w.show();
     QVERIFY(openThroughPanel(w));
     auto* page = w.findChild<FileTrans*>("tabFileTrans");
-    QCOMPARE(page->loadImageFile("picture.png"), 0);
+    QCOMPARE(page->loadImageFile("picture.png"), ImageLoadResult::Loaded);
     QTest::mouseClick(page->findChild<QPushButton*>("pbSend"), Qt::LeftButton);
     QVERIFY(!pty.read(dtu::kOverhead).isEmpty());  // the wake-up request
     QVERIFY(page->isBusy());
