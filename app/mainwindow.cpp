@@ -180,7 +180,8 @@ void MainWindow::restoreGeometry(const QSettings& settings)
     }
 }
 
-void MainWindow::loadCommandFile(const QString& strName)
+// Loads the command file; what went wrong, for the status bar, or empty.
+QString MainWindow::loadCommandFile(const QString& strName)
 {
     const FileLocations::Lookup lookup = m_files.findShipped(strName);
     QString strProblem;
@@ -190,18 +191,20 @@ void MainWindow::loadCommandFile(const QString& strName)
     } else if (ui->tabDtuCfg->loadCommands(lookup.strPath) != 0) {
         strProblem = QStringLiteral("命令文件 %1 有误: %2").arg(lookup.strPath, ui->tabDtuCfg->loadProblem());
     } else {
-        return;
+        return QString();
     }
     removePage(ui->tabDtuCfg);
     qCWarning(lcCommands, "%s", qUtf8Printable(strProblem));
-    m_startNotices << strProblem + QStringLiteral(", 已隐藏\"命令配置\"页");
+    return strProblem + QStringLiteral(", 已隐藏\"命令配置\"页");
 }
 
 void MainWindow::loadSettings()
 {
+    // Problems found here are shown once, in the status bar.
+    QStringList notices;
     const QString strSettings = m_files.settingsPath();
     if (!FileLocations::prepareWritable(strSettings))
-        m_startNotices << QStringLiteral("无法写入设置文件 %1, 本次的设置不会保存").arg(strSettings);
+        notices << QStringLiteral("无法写入设置文件 %1, 本次的设置不会保存").arg(strSettings);
     FileLocations::prepareWritable(m_files.payloadPath());
     QSettings settings(strSettings, QSettings::IniFormat);
     settings.setIniCodec("UTF-8");
@@ -217,7 +220,7 @@ void MainWindow::loadSettings()
 
     // Pages are removed by object, so each setting names its own page
     // whichever others are gone; removed pages stay alive and connected.
-    // Restoring the menu's ticks writes nothing back: the file already says so.
+    // Restoring the menu's ticks writes nothing back: the file says so already.
     const auto restorePage = [this](const char* actionName, QWidget* page, bool bShow) {
         QAction* action = findChild<QAction*>(actionName);
         const QSignalBlocker blocker(action);
@@ -230,9 +233,10 @@ void MainWindow::loadSettings()
     if (!settings.value("TabDtuCfg", true).toBool())
         removePage(ui->tabDtuCfg);
     else
-        loadCommandFile(json);
-    if (!m_startNotices.isEmpty())
-        statusBar()->showMessage(m_startNotices.join(QStringLiteral("; ")));
+        notices << loadCommandFile(json);
+    notices.removeAll(QString());
+    if (!notices.isEmpty())
+        statusBar()->showMessage(notices.join(QStringLiteral("; ")));
 }
 
 void MainWindow::saveSettings()

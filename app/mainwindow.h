@@ -53,7 +53,7 @@ private:
     void buildViewMenu();
     void showPage(QWidget* page, bool bShow);
     void removePage(QWidget* page);
-    void loadCommandFile(const QString& strName);
+    QString loadCommandFile(const QString& strName);
     void restoreGeometry(const QSettings& settings);
     void warnPortNotOpened();
     bool transferRunning() const;
@@ -66,5 +66,4 @@ private:
     QuestionHook m_questionHook;
     FileLocations m_files;
     QVector<QRect> m_screenAreas;
-    QStringList m_startNotices;  // problems found at start, shown once in the status bar
 };
