@@ -307,11 +307,11 @@ void CfgSerial::portError(int nErr, QString strReason)
 {
     if (nErr >= 0)
         return;
-    const int n = -nErr;
-    if (n > kCodeNoPermission) {
+    if (nErr < -kCodeNoPermission) {  // before negating: -INT_MIN overflows
         showMessage(QMessageBox::Critical, "错误", "未知错误");
         return;
     }
+    const int n = -nErr;
     if (n == kCodeOpen || n == kCodeBusy || n == kCodeNoPermission) {
         // The open itself failed: the port is closed whatever the button said.
         showButtonClosed();
