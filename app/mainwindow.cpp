@@ -1,4 +1,5 @@
 #include "mainwindow.h"
+#include "settingsfile.h"
 #include "ui_mainwindow.h"
 
 #include "settingsbounds.h"

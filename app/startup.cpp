@@ -9,7 +9,7 @@
 void setApplicationNames(QCoreApplication& app)
 {
     app.setApplicationName("Telvane");
-    app.setApplicationVersion("1.3.0");
+    app.setApplicationVersion(QStringLiteral(TELVANE_VERSION));
     app.setOrganizationName("Telvane");
 }
 

@@ -1,9 +1,9 @@
 #include "stylesheet.h"
+#include "applog.h"
 
 #include <QApplication>
 #include <QFile>
 #include <QStringList>
-#include <QtDebug>
 
 namespace {
 
@@ -54,7 +54,7 @@ int loadStyleSheet(QApplication& app, const QString& path)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
-        qDebug("qss Open failed");
+        qCDebug(lcApp, "qss Open failed");
         return -1;
     }
     QByteArray bytes = file.readAll();

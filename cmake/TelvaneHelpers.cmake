@@ -13,6 +13,15 @@ if(CMAKE_CXX_COMPILER_ID MATCHES "GNU|Clang")
     add_compile_options(-fsanitize=address,undefined -fno-sanitize-recover=undefined -fno-omit-frame-pointer)
     add_link_options(-fsanitize=address,undefined)
   endif()
+  # libFuzzer steers by the coverage of the code under test, not only of the
+  # harness: every project target gets the coverage hooks (the sanitizer
+  # runtime provides them outside the fuzz targets).
+  if(TELVANE_FUZZ)
+    if(NOT TELVANE_SANITIZE OR NOT CMAKE_CXX_COMPILER_ID MATCHES "Clang")
+      message(FATAL_ERROR "TELVANE_FUZZ needs clang and TELVANE_SANITIZE")
+    endif()
+    add_compile_options(-fsanitize=fuzzer-no-link)
+  endif()
 endif()
 
 # Every subsystem folder builds one static library named telvane_<folder>.
@@ -36,7 +45,7 @@ function(telvane_add_qtest name)
   set_tests_properties(${name} PROPERTIES
     TIMEOUT ${ARG_TIMEOUT}
     LABELS "${ARG_LABELS}"
-    ENVIRONMENT "QT_QPA_PLATFORM=offscreen;QT_LOGGING_RULES=default.debug=false")
+    ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
 endfunction()
 
 # Adds the listed subfolders of the current folder that exist and that the

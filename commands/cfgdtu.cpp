@@ -1,4 +1,5 @@
 #include "cfgdtu.h"
+#include "commandslog.h"
 
 #include "ui_cfgdtu.h"
 
@@ -66,7 +67,7 @@ void CfgDtu::saveSettings(QSettings* pSettings)
 int CfgDtu::loadCommands(const QString& strPath)
 {
     const int nResult = ui->tabWidgetCfgDtu->loadCmdFile(strPath);
-    if (nResult == 0)
+    if (nResult == CmdFileLoaded)
         ui->listWidget->setCurrentRow(0);
     return nResult;
 }
@@ -96,7 +97,7 @@ void CfgDtu::setMode(int nIndex)
 
 void CfgDtu::encodeQuery(QByteArray byteData, bool bSend)
 {
-    qDebug("enter encodeQuery");
+    qCDebug(lcCommands, "enter encodeQuery");
     if (byteData.isEmpty())
         return;
     m_frame = frameFromBody(byteData);

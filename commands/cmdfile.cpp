@@ -1,6 +1,6 @@
 #include "cmdfile.h"
+#include "commandslog.h"
 
-#include <QDebug>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -88,10 +88,10 @@ CmdFileDef parseCmdDefinitions(const QByteArray& byteJson)
         def.strProblem = QStringLiteral("JSON 格式错误 (第 %1 字节): %2").arg(error.offset).arg(error.errorString());
         return def;
     }
-    qDebug("open ok");
+    qCDebug(lcCommands, "open ok");
 
     if (!doc.isObject()) {
-        def.nResult = -3;
+        def.nResult = CmdFileBadStructure;
         def.strProblem = QStringLiteral("顶层不是 JSON 对象");
         return def;
     }
@@ -103,17 +103,17 @@ CmdFileDef parseCmdDefinitions(const QByteArray& byteJson)
                                                : QStringLiteral("table");
     const QJsonValue cmdValue = root.value(QStringLiteral("cmd"));
     if (strMode.compare(QLatin1String("list"), Qt::CaseInsensitive) != 0) {
-        def.nResult = -3;
+        def.nResult = CmdFileBadStructure;
         def.strProblem = QStringLiteral("\"mode\" 应为 \"list\"");
         return def;
     }
     if (!cmdValue.isArray()) {
-        def.nResult = -3;
+        def.nResult = CmdFileBadStructure;
         def.strProblem = QStringLiteral("缺少 \"cmd\" 数组");
         return def;
     }
 
-    def.nResult = -4;
+    def.nResult = CmdFileNoCommand;
     def.strProblem = QStringLiteral("没有可用的命令: 每条命令需要文本 \"name\" 和数组 \"param\"");
     const QJsonArray cmds = cmdValue.toArray();
     for (const QJsonValue& item : cmds) {
@@ -148,7 +148,7 @@ CmdFileDef parseCmdDefinitions(const QByteArray& byteJson)
         registerResponse(def, page.cmd.query, nPage, 0, page.cmd.m_param);
         registerResponse(def, page.cmd.setting, nPage, 1, page.cmd.m_param);
         def.pages.append(page);
-        def.nResult = 0;
+        def.nResult = CmdFileLoaded;
         def.strProblem.clear();
     }
     return def;

@@ -24,11 +24,19 @@ struct CmdPageDef
     DtuCmd cmd;
 };
 
+// Results of loading a command file. A file that is no JSON reports the
+// positive QJsonParseError number instead.
+enum CmdFileResult : int {
+    CmdFileLoaded = 0,        // at least one command built
+    CmdFileMissing = -1,
+    CmdFileUnreadable = -2,
+    CmdFileBadStructure = -3, // bad root, "cmd" or "mode"
+    CmdFileNoCommand = -4,
+};
+
 struct CmdFileDef
 {
-    // 0: at least one command built; > 0: JSON parse error number;
-    // -3: bad root, "cmd" or "mode"; -4: no command built.
-    int nResult = -4;
+    int nResult = CmdFileNoCommand;  // a CmdFileResult or a JSON parse error number
     // For a failed load: the first thing wrong with the file, for the operator.
     QString strProblem;
     QVector<CmdPageDef> pages;

@@ -1,4 +1,5 @@
 #include "tabwidgetcfgdtu.h"
+#include "commandslog.h"
 
 #include "cmdexchange.h"
 #include "cmdfile.h"
@@ -58,12 +59,12 @@ int TabWidgetCfgDtu::loadCmdFile(const QString& strPath)
 {
     if (!QFileInfo::exists(strPath)) {
         m_strLoadProblem = QStringLiteral("文件不存在");
-        return -1;
+        return CmdFileMissing;
     }
     QFile file(strPath);
     if (!file.open(QIODevice::ReadOnly)) {
         m_strLoadProblem = QStringLiteral("无法读取: %1").arg(file.errorString());
-        return -2;
+        return CmdFileUnreadable;
     }
     return parseCmdJson(file.readAll());
 }
@@ -215,7 +216,7 @@ void TabWidgetCfgDtu::createRequestData(int nParamType, bool bSend)
     const QByteArray body = buildRequestBody(cmd, nParamType, values);
     if (body.isEmpty())
         return;
-    qDebug("ready emit clicked");
+    qCDebug(lcCommands, "ready emit clicked");
     emit clicked(body, bSend);
 }
 
@@ -223,7 +224,7 @@ void TabWidgetCfgDtu::showResponse(QByteArray data)
 {
     if (data.isEmpty())
         return;
-    qDebug("decode");
+    qCDebug(lcCommands, "decode");
     const DtuDecodedResponse decoded = decodeResponseFrame(m_responses, data);
     QTableWidget* pageTable = table(decoded.page);
     if (pageTable == nullptr)

@@ -1,8 +1,8 @@
 #include "valuecodec.h"
+#include "commandslog.h"
 
 #include "dtuframe.h"
 
-#include <QDebug>
 #include <QStringList>
 
 #include <cstring>
@@ -48,8 +48,7 @@ QByteArray elementText(const char* pData, int nWidth, int nKind)
     case kKindBool:
         return nValue != 0 ? "1" : "0";
     case kKindUnsigned:
-        qDebug("b nVal = %d type = %d", int(nValue), nWidth);
-        qDebug("a nVal = %d", int(nValue));
+        qCDebug(lcCommands, "unsigned %llu, %d bytes", static_cast<unsigned long long>(nValue), nWidth);
         return QByteArray::number(nValue);
     case kKindSigned: {
         const int nShift = 64 - 8 * nWidth;
@@ -57,8 +56,7 @@ QByteArray elementText(const char* pData, int nWidth, int nKind)
         return QByteArray::number(nSigned);
     }
     case kKindHex:
-        qDebug("hb nVal 0x%02X type = %d", unsigned(nValue), nWidth);
-        qDebug("ha nVal 0x%02X", unsigned(nValue));
+        qCDebug(lcCommands, "hex 0x%llX, %d bytes", static_cast<unsigned long long>(nValue), nWidth);
         return "0x" + QByteArray::number(nValue, 16);
     default: {  // kKindDouble: the element fills the low bytes of a zeroed double
         double dValue = 0.0;
@@ -109,17 +107,17 @@ QByteArray encodeValue(const QString& strValue, const DtuParam& param)
     const qint64 nNeed = qMin<qint64>(qint64(param.num) * nWidth, dtu::kMaxPayload);
     if (bytes.size() < nNeed) {
         const int nFill = int(nNeed - bytes.size());
-        qDebug("num %d, type %d, byteRet size %d, fillbyte %d", param.num, param.typeCode,
+        qCDebug(lcCommands, "num %d, type %d, byteRet size %d, fillbyte %d", param.num, param.typeCode,
                bytes.size(), nFill);
         bytes.append(nFill, nKind == kKindString ? '\x00' : '\xFF');
-        qDebug("after fill byteRet size %d", bytes.size());
+        qCDebug(lcCommands, "after fill byteRet size %d", bytes.size());
     }
     return bytes;
 }
 
 QByteArray bin2string(const char* pData, int nLeft, const DtuParam& param, int& nUsed)
 {
-    qDebug("bin2string");
+    qCDebug(lcCommands, "bin2string");
     nUsed = 0;
     const int nWidth = elementWidth(param);
     if (pData == nullptr || nLeft < 1 || nWidth == 0 || param.num < 1
@@ -152,7 +150,7 @@ QMap<int, QString> decodeResponseData(const DtuResponseEntry& entry, const char*
 
     int nConsumed = 0;
     for (const int nIndex : entry.res) {
-        qDebug("m_param.size() %d", entry.m_param.size());
+        qCDebug(lcCommands, "m_param.size() %d", entry.m_param.size());
         if (nIndex < 0 || nIndex >= entry.m_param.size())
             continue;
         int nUsed = 0;

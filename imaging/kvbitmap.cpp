@@ -1,7 +1,7 @@
 #include "kvbitmap.h"
+#include "imaginglog.h"
 
 #include <QDataStream>
-#include <QtDebug>
 
 #include <fstream>
 #include <ostream>
@@ -102,7 +102,7 @@ void KvBitmap::writeFields(Sink& sink) const
     quint8 head[8] = {};
     for (size_t i = 0; i < 8 && i < runs.size(); ++i)
         head[i] = runs[i];
-    qDebug("%02x %02x %02x %02x %02x %02x %02x %02x", head[0], head[1], head[2], head[3], head[4], head[5],
+    qCDebug(lcPayload, "%02x %02x %02x %02x %02x %02x %02x %02x", head[0], head[1], head[2], head[3], head[4], head[5],
            head[6], head[7]);
 }
 

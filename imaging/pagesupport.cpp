@@ -1,5 +1,6 @@
 #include "pagesupport.h"
 
+#include "imageload.h"
 #include "payload.h"
 #include "refusaltext.h"
 #include "sourceimage.h"
@@ -48,6 +49,8 @@ void PageHooks::warnImportFailure(QWidget* parent, ImageLoadResult r, bool bMiss
 {
     if (r == ImageLoadResult::NotAnImage)
         warn(parent, imageLoadRefusal(path));
+    else if (r == ImageLoadResult::TooLarge)
+        warn(parent, imageTooLargeText());
     else if (r == ImageLoadResult::Unreadable || (bMissingUnopenable && r != ImageLoadResult::Loaded))
         warn(parent, QStringLiteral("打开文件失败"));
     else if (r != ImageLoadResult::Loaded)

@@ -1,4 +1,5 @@
 #include "payload.h"
+#include "imaginglog.h"
 
 #include "refusaltext.h"
 
@@ -9,7 +10,6 @@
 
 #include <QDataStream>
 #include <QFile>
-#include <QtDebug>
 
 quint16 imgTypeForSuffix(const QString& suffix, quint16 nCurrent)
 {
@@ -54,7 +54,7 @@ int buildPayload(QByteArray& payload, const QImage& image, const PayloadOptions&
     out.setByteOrder(QDataStream::LittleEndian);
     out << nType << quint8(opt.nCompress) << quint8(kPayloadHeaderSize) << quint16(0) << quint16(0)
         << opt.nFileSize;
-    qDebug("m_nImgType %d, nType %d, nCompress %d, imgData.size %d", opt.nImgType, nType, opt.nCompress,
+    qCDebug(lcPayload, "m_nImgType %d, nType %d, nCompress %d, imgData.size %d", opt.nImgType, nType, opt.nCompress,
            imgData.size());
 
     int result = 0;
@@ -70,7 +70,7 @@ int buildPayload(QByteArray& payload, const QImage& image, const PayloadOptions&
         result = lzmaCompress(reinterpret_cast<unsigned char*>(payload.data() + base), &nLen,
                               reinterpret_cast<const unsigned char*>(imgData.constData()), size_t(imgData.size()));
         if (result == lzmastatus::kOk) {
-            qDebug("7z compress ok lzma_buf_size %d", int(nLen));
+            qCDebug(lcPayload, "7z compress ok lzma_buf_size %d", int(nLen));
             payload.resize(base + int(nLen));
             const quint32 n = quint32(nLen);
             for (int i = 0; i < 4; ++i)
@@ -82,7 +82,7 @@ int buildPayload(QByteArray& payload, const QImage& image, const PayloadOptions&
         result = kPayloadNoImage;
     }
 
-    qDebug("data.size %d", payload.size());
+    qCDebug(lcPayload, "data.size %d", payload.size());
     if (!opt.strSavePath.isEmpty()) {
         QFile save(opt.strSavePath);
         if (save.open(QIODevice::WriteOnly | QIODevice::Truncate))

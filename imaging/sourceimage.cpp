@@ -1,5 +1,7 @@
 #include "sourceimage.h"
 
+#include "imageload.h"
+
 #include <QFile>
 #include <QFileInfo>
 
@@ -17,10 +19,9 @@ ImageLoadResult loadSourceImage(const QString& path, SourceImage& io)
 
     io.nFileSize = quint32(info.size());
     io.strFilePath = info.absoluteFilePath();
-    if (!io.image.load(io.strFilePath)) {
-        io.image = QImage();
-        return ImageLoadResult::NotAnImage;
-    }
+    const ImageLoadResult r = readImageBounded(io.strFilePath, io.image);
+    if (r != ImageLoadResult::Loaded)
+        return r;
     io.nImgType = imgTypeForSuffix(info.suffix(), io.nImgType);
     io.image = scaledForDisplay(io.image);
     return ImageLoadResult::Loaded;

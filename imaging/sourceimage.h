@@ -16,7 +16,14 @@ struct SourceImage
     quint16 nImgType = kImgTypeUnknown;
 };
 
-enum class ImageLoadResult { Loaded = 0, EmptyPath = -1, Missing = -2, Unreadable = -3, NotAnImage = -4 };
+enum class ImageLoadResult {
+    Loaded = 0,
+    EmptyPath = -1,
+    Missing = -2,
+    Unreadable = -3,
+    NotAnImage = -4,
+    TooLarge = -5, // declares more pixels than any display needs; not decoded
+};
 
 // Loads path into io. The file must exist and open for reading, or io stays
 // as it was; past that its path and size are stored even when it is no

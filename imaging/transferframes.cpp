@@ -1,10 +1,10 @@
 #include "transferframes.h"
+#include "imaginglog.h"
 
 #include "dtuframe.h"
 
 #include <QDataStream>
 #include <QTime>
-#include <QtDebug>
 #include <QtEndian>
 
 namespace {
@@ -34,7 +34,7 @@ QByteArray buildPacketFrame(quint32 nFrameAddr, quint32 nTarget, const PacketCur
     const char* p = cursor.current(&nLen);
     if (!p || cursor.index >= cursor.count)
         return {};
-    qDebug("encode pkg total %d", int(cursor.count));
+    qCDebug(lcTransfer, "encode pkg total %d", int(cursor.count));
     QByteArray payload;
     payload.reserve(nLen + 10);
     QDataStream out(&payload, QIODevice::WriteOnly);

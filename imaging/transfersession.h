@@ -113,7 +113,9 @@ class TransferSession : public QObject
 
 public:
     enum Flavour { Single, Repeated };
+    Q_ENUM(Flavour)
     enum class Phase { Idle, WakingUp, SendingPackets, Done };
+    Q_ENUM(Phase)
 
     explicit TransferSession(Flavour flavour, SessionClock* clock = nullptr, QObject* parent = nullptr);
     ~TransferSession() override;

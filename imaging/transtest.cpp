@@ -4,11 +4,10 @@
 #include <QFileInfo>
 #include <QPixmap>
 
-TransTest::TransTest(QWidget* parent, SessionClock* clock)
+TransTest::TransTest(QWidget* parent)
     : QWidget(parent)
     , ui(new Ui::TransTest)
     , m_regAddr(QString::fromLatin1(kAddrPattern))
-    , m_run(clock)
 {
     ui->setupUi(this);
     setupTransferInputs(ui->cmbCompress, ui->editDstAddr, ui->editKeepTime, m_regAddr);

@@ -9,8 +9,6 @@
 #include <QString>
 #include <QWidget>
 
-class SessionClock;
-
 namespace Ui {
 class TransTest;
 }
@@ -23,7 +21,7 @@ class TransTest : public QWidget
     Q_OBJECT
 
 public:
-    explicit TransTest(QWidget* parent = nullptr, SessionClock* clock = nullptr);
+    explicit TransTest(QWidget* parent = nullptr);
     ~TransTest() override;
 
     void setPortOpenQuery(PortOpenQuery query) { m_hooks.portOpen = std::move(query); }

@@ -10,7 +10,7 @@ packages=(
   libpng-dev libjpeg-dev libtiff-dev libjxr-dev libjbig-dev
   libgtest-dev libbenchmark-dev
   xvfb xauth fonts-wqy-microhei
-  dpkg-dev file
+  dpkg-dev file help2man bash-completion
 )
 
 missing=()

@@ -9,5 +9,5 @@ trap 'rm -rf "$work"' EXIT
 cp "$root/commands/cmds.json" "$work/"
 printf 'TabPicTransTest=true\nsize=@Size(900 760)\n' > "$work/Telvane.ini"
 cd "$work"
-QT_LOGGING_RULES="default.debug=false" "$root/build/tools/screenshot/telvane-screenshot" "$root/docs" --demo "$@"
+"$root/build/tools/screenshot/telvane-screenshot" "$root/docs" --demo "$@"
 echo "screenshots written to docs/"

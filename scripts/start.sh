@@ -20,7 +20,6 @@ mkdir -p "$run"
 # A Telvane.ini in the working directory keeps every file of the demo there.
 [ -f "$run/Telvane.ini" ] || : > "$run/Telvane.ini"
 cd "$run"
-export QT_LOGGING_RULES="${QT_LOGGING_RULES:-default.debug=false}"
 
 args=("$@")
 if [ "$simulate" = 1 ]; then

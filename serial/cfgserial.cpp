@@ -1,12 +1,14 @@
 #include "cfgserial.h"
+#include "settingsfile.h"
+#include "seriallog.h"
 #include "ui_cfgserial.h"
 
 #include "cfgdetail.h"
 #include "portparam.h"
 #include "settingsbounds.h"
+#include "workerserial.h"
 
 #include <QColor>
-#include <QDebug>
 #include <QLineEdit>
 #include <QListView>
 #include <QRegularExpression>
@@ -23,9 +25,6 @@ const QColor kBusyColour(0xFF, 0x6E, 0x6E);
 // Indexed by the negated result code of the worker.
 const char* const kCodeNames[] = { "正常", "端口号", "端口忙", "波特率", "数据位",
                                    "停止位", "奇偶校验", "流量控制", "打开" };
-constexpr int kCodeOpen = 8;
-constexpr int kCodeBusy = 2;
-constexpr int kCodeNoPermission = 9;
 
 }  // namespace
 
@@ -154,13 +153,13 @@ void CfgSerial::applyStoredNames(QSettings* settings)
     const int nCount = boundedInt(*settings, "port_count", 0, 0, kMaxStoredPorts);
     for (int i = 0; i < nCount; ++i) {
         const QString strSystem = settings->value(QString("port_%1").arg(i)).toString();
-        qDebug("port %s", strSystem.toUtf8().constData());
+        qCDebug(lcSerial, "port %s", strSystem.toUtf8().constData());
         const int nIdx = strSystem.isEmpty() ? -1 : findPortData(strSystem);
         if (nIdx < 0)
             continue;
         const QString strOld = m_ui->cmbPort->itemText(nIdx);
         const QString strNew = settings->value(QString("port_rename_%1").arg(i), strOld).toString();
-        qDebug() << "org name " << strOld << " to new name " << strNew;
+        qCDebug(lcSerial) << "org name " << strOld << " to new name " << strNew;
         m_ui->cmbPort->setItemText(nIdx, strNew);
     }
 }
@@ -206,7 +205,7 @@ void CfgSerial::renamePort(const QString& strText)
 {
     QComboBox* cmb = m_ui->cmbPort;
     const int nIdx = cmb->currentIndex();
-    qDebug("idx %d, t %s", nIdx, strText.toUtf8().constData());
+    qCDebug(lcSerial, "idx %d, t %s", nIdx, strText.toUtf8().constData());
     if (strText.isEmpty() || nIdx < 0 || cmb->itemText(nIdx) == strText)
         return;
     // Renaming the current item rewrites the edit line; keep the caret where the operator is.
@@ -307,16 +306,15 @@ void CfgSerial::portError(int nErr, QString strReason)
 {
     if (nErr >= 0)
         return;
-    if (nErr < -kCodeNoPermission) {  // before negating: -INT_MIN overflows
+    if (nErr < PortNoPermission) {
         showMessage(QMessageBox::Critical, "错误", "未知错误");
         return;
     }
-    const int n = -nErr;
-    if (n == kCodeOpen || n == kCodeBusy || n == kCodeNoPermission) {
+    if (nErr == PortOpenFailed || nErr == PortBusy || nErr == PortNoPermission) {
         // The open itself failed: the port is closed whatever the button said.
         showButtonClosed();
     }
-    QString strText = n == kCodeNoPermission ? QString("无权限打开串口") : QString("%1错误").arg(kCodeNames[n]);
+    QString strText = nErr == PortNoPermission ? QString("无权限打开串口") : QString("%1错误").arg(kCodeNames[-nErr]);
     if (!strReason.isEmpty())
         strText += '\n' + strReason;
     showMessage(QMessageBox::Critical, "错误", strText);

@@ -1,7 +1,7 @@
 #include "framecutter.h"
+#include "seriallog.h"
 
 #include <QDebug>
-#include <QLoggingCategory>
 
 #include <algorithm>
 
@@ -72,7 +72,7 @@ QByteArray FrameCutter::takeFrame(int nHead, int nTail)
 QList<QByteArray> FrameCutter::cutAll()
 {
     QList<QByteArray> frames;
-    const bool bLog = QLoggingCategory::defaultCategory()->isDebugEnabled();
+    const bool bLog = lcSerial().isDebugEnabled();
     int nHead = 0;
     int nTail = 0;
     while (!isEmpty() && findFrame(&nHead, &nTail)) {
@@ -80,8 +80,9 @@ QList<QByteArray> FrameCutter::cutAll()
         // One line per frame at most: a line per candidate would cost more
         // than the search, and even a filtered line costs its formatting.
         if (bLog) {
-            const quint8 nSum = quint8(frames.last().at(nTail - nHead - 1));
-            qDebug("nSum %02X, nPosSum %02X", nSum, nSum);
+            const QByteArray& frame = frames.last();
+            qCDebug(lcSerial, "frame control 0x%02X, %d bytes, checksum %02X", quint8(frame.at(6)), int(frame.size()),
+                    quint8(frame.at(frame.size() - 2)));
         }
     }
     bound();

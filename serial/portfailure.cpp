@@ -1,4 +1,5 @@
 #include "portfailure.h"
+#include "workerserial.h"
 
 #include <QFileInfo>
 
@@ -36,13 +37,13 @@ QString portDevicePath(const QString& strPort)
 int openFailureCode(QSerialPort::SerialPortError error, const QString& strDevice)
 {
     if (error != QSerialPort::PermissionError)
-        return -8;
-    return deviceAccessible(strDevice) ? -2 : -9;
+        return PortOpenFailed;
+    return deviceAccessible(strDevice) ? PortBusy : PortNoPermission;
 }
 
 QString openFailureReason(int nCode, const QString& strSystemText, const QString& strDevice)
 {
-    if (nCode != -9)
+    if (nCode != PortNoPermission)
         return strSystemText;
     const QString strGroup = QFileInfo(strDevice).group();
     const QString strHint = strGroup.isEmpty()

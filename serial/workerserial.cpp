@@ -1,8 +1,9 @@
 #include "workerserial.h"
+#include "seriallog.h"
 
 #include "portfailure.h"
 
-#include <QDebug>
+#include <QElapsedTimer>
 #include <QTimerEvent>
 
 WorkerSerial::WorkerSerial(QObject* parent)
@@ -59,65 +60,67 @@ void WorkerSerial::openPort(QVariant varParam, QString strPort)
     PortParam param;
     if (varParam.canConvert<PortParam>())
         param = varParam.value<PortParam>();
-    qDebug("%s:%dbps,%d,%d,%d,%d", strPort.toUtf8().constData(), param.baudRate, param.dataBits,
+    qCDebug(lcSerial, "%s:%dbps,%d,%d,%d,%d", strPort.toUtf8().constData(), param.baudRate, param.dataBits,
            param.stopBits, param.parity, param.flowControl);
 
     if (strPort.isEmpty()) {
-        emit openState(-1);
+        emit openState(PortNameEmpty);
         return;
     }
     if (m_serialPort->isOpen() && !isCurrentPort(strPort))
         closePort();
 
     if (!m_serialPort->setBaudRate(param.baudRate)) {
-        emit openState(-3);
+        emit openState(PortBaudRejected);
         return;
     }
     if (!m_serialPort->setDataBits(QSerialPort::DataBits(param.dataBits))) {
-        emit openState(-4);
+        emit openState(PortDataBitsRejected);
         return;
     }
     if (!m_serialPort->setStopBits(QSerialPort::StopBits(param.stopBits))) {
-        emit openState(-5);
+        emit openState(PortStopBitsRejected);
         return;
     }
     if (!m_serialPort->setParity(QSerialPort::Parity(param.parity))) {
-        emit openState(-6);
+        emit openState(PortParityRejected);
         return;
     }
     if (!m_serialPort->setFlowControl(QSerialPort::FlowControl(param.flowControl))) {
-        emit openState(-7);
+        emit openState(PortFlowControlRejected);
         return;
     }
     m_serialPort->setReadBufferSize(kReadBufferSize);
 
     if (!m_serialPort->isOpen()) {
         m_serialPort->setPortName(strPort);
+        m_state = PortState::Opening;
         if (!m_serialPort->open(QIODevice::ReadWrite)) {
+            m_state = PortState::Closed;
             emitOpenFailure(strPort);
             return;
         }
-        m_bOpen = true;
-        m_bLosing = false;
-        qDebug("open ok");
+        m_state = PortState::Open;
+        qCDebug(lcSerial, "open ok");
     }
     // Queued, so the read runs as its own event after readyRead returns;
     // unique, so reconfiguring an open port does not read twice per chunk.
     connect(m_serialPort, &QSerialPort::readyRead, this, &WorkerSerial::ReadyRx,
             Qt::ConnectionType(Qt::QueuedConnection | Qt::UniqueConnection));
     startBufferTimer();
-    emit openState(8);
+    emit openState(PortOpened);
 }
 
 bool WorkerSerial::reopen(const QString& strPort)
 {
     m_serialPort->close();
     m_serialPort->setPortName(strPort);
+    m_state = PortState::Opening;
     if (m_serialPort->open(QIODevice::ReadWrite)) {
-        m_bLosing = false;
+        m_state = PortState::Open;
         return true;
     }
-    m_bOpen = false;
+    m_state = PortState::Closed;
     // The port is closed now; nothing is left to receive.
     disconnect(m_serialPort, &QSerialPort::readyRead, nullptr, nullptr);
     stopBufferTimer();
@@ -142,13 +145,13 @@ void WorkerSerial::setPortName(QString strPort)
 void WorkerSerial::setBaud(int nBaud)
 {
     if (m_serialPort && !m_serialPort->setBaudRate(nBaud))
-        emit openState(-3);
+        emit openState(PortBaudRejected);
 }
 
 void WorkerSerial::setParity(int nParity)
 {
     if (m_serialPort && !m_serialPort->setParity(QSerialPort::Parity(nParity)))
-        emit openState(-6);
+        emit openState(PortParityRejected);
 }
 
 void WorkerSerial::closePort()
@@ -157,7 +160,7 @@ void WorkerSerial::closePort()
         return;
     disconnect(m_serialPort, &QSerialPort::readyRead, nullptr, nullptr);
     m_serialPort->close();
-    m_bOpen = false;
+    m_state = PortState::Closed;
     stopBufferTimer();
 }
 
@@ -170,9 +173,28 @@ void WorkerSerial::sendData(QByteArray data)
         return;
     }
     const qint64 n = m_serialPort->write(data);
-    qDebug("nRealLen %d", int(n));
+    qCDebug(lcSerial, "nRealLen %d", int(n));
     if (n > 0 && n <= data.size())
         emit dataArise(data.left(int(n)), 1);
+}
+
+bool WorkerSerial::flush(int nTimeoutMs)
+{
+    if (!m_serialPort || !m_serialPort->isOpen())
+        return false;
+    QElapsedTimer clock;
+    clock.start();
+    while (m_serialPort->bytesToWrite() > 0) {
+        const qint64 nLeft = nTimeoutMs - clock.elapsed();
+        if (nLeft <= 0 || !m_serialPort->waitForBytesWritten(int(nLeft)))
+            return false;
+    }
+    return true;
+}
+
+QString WorkerSerial::errorString() const
+{
+    return m_serialPort ? m_serialPort->errorString() : QString();
 }
 
 void WorkerSerial::ReadyRx()
@@ -221,11 +243,11 @@ void WorkerSerial::portErrorOccurred(QSerialPort::SerialPortError error)
 {
     if (error != QSerialPort::ReadError && error != QSerialPort::ResourceError)
         return;
-    if (m_bLosing || !m_serialPort->isOpen())
+    if (m_state == PortState::Closing || !m_serialPort->isOpen())
         return;
     // Qt keeps reporting the error for as long as the port stays open; close
     // it, but not from inside the port's own notification.
-    m_bLosing = true;
+    m_state = PortState::Closing;
     m_lostError = error;
     QMetaObject::invokeMethod(this, &WorkerSerial::dropLostPort, Qt::QueuedConnection);
 }
@@ -235,7 +257,7 @@ void WorkerSerial::dropLostPort()
     if (!m_serialPort || !m_serialPort->isOpen())
         return;
     const QString strReason = lostPortReason(m_lostError, m_serialPort->errorString());
-    qDebug("port lost: %s", strReason.toUtf8().constData());
+    qCDebug(lcSerial, "port lost: %s", strReason.toUtf8().constData());
     closePort();
     emit portLost(strReason);
 }

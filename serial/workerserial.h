@@ -11,14 +11,27 @@
 #include "framecutter.h"
 #include "portparam.h"
 
+// Result codes of openState.
+enum PortOpenResult : int {
+    PortOpened = 8,
+    PortNameEmpty = -1,
+    PortBusy = -2,  // locked or held open by another program
+    PortBaudRejected = -3,
+    PortDataBitsRejected = -4,
+    PortStopBitsRejected = -5,
+    PortParityRejected = -6,
+    PortFlowControlRejected = -7,
+    PortOpenFailed = -8,
+    PortNoPermission = -9,  // the device's permissions refuse this user
+};
+// Failed opens carry the system's reason as text.
+
+// Closing: the device went away and the port is about to be closed.
+enum class PortState { Closed, Opening, Open, Closing };
+
 // Owns the serial port in its own thread: opens and configures it, writes
 // what the pages send, hands back every raw chunk and every complete DTU
 // frame it cuts from the receive stream.
-//
-// Result codes of openState: 8 opened; -1 empty name; -2 port busy (held
-// by another program); -3..-7 baud, data bits, stop bits, parity, flow
-// control rejected; -8 the open failed; -9 no permission to open the device.
-// Failed opens carry the reason as text.
 class WorkerSerial : public QObject
 {
     Q_OBJECT
@@ -30,11 +43,19 @@ public:
     ~WorkerSerial() override;
 
     // Safe to call from any thread.
-    bool isOpen() const { return m_bOpen.load(); }
+    PortState portState() const { return m_state.load(); }
+    bool isOpen() const { return portState() == PortState::Open || portState() == PortState::Closing; }
 
     // How long an unfinished frame may wait for its next chunk. Call before
     // the worker moves to its thread.
     void setBufferTimeout(int nMs) { m_nBufferTimeoutMs = nMs; }
+
+    // For front ends that quit right after writing; call these from the
+    // worker's thread. flush() blocks until every written byte has left the
+    // port or nTimeoutMs passed; errorString() is the system's word on the
+    // port's last error (why an open failed, say).
+    bool flush(int nTimeoutMs);
+    QString errorString() const;
 
 public slots:
     void openPort(QVariant varParam, QString strPort);
@@ -74,7 +95,6 @@ private:
     QByteArray m_lastFrame;
     int m_timerId = 0;
     int m_nBufferTimeoutMs = kBufferTimeoutMs;
-    bool m_bLosing = false;  // a lost port is being closed; ignore its error flood
     QSerialPort::SerialPortError m_lostError = QSerialPort::NoError;
-    std::atomic<bool> m_bOpen { false };
+    std::atomic<PortState> m_state { PortState::Closed };
 };

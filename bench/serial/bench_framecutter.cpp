@@ -2,7 +2,6 @@
 //   (a) back-to-back 1045-byte frames,
 //   (b) noise rich in 0xAA/0xEE with one valid frame per 64 KiB,
 // and, for scale, the plain search on a small slice of the same noise.
-#include <QLoggingCategory>
 #include <QRandomGenerator>
 
 #include <algorithm>
@@ -78,8 +77,6 @@ QByteArray noise(int nSize)
 
 int main()
 {
-    QLoggingCategory::setFilterRules("default.debug=false");
-
     QByteArray frames;
     const QByteArray frame = encodeFrame(7, 0xA0, QByteArray(1034, '\x33'));
     while (frames.size() < 32 * 1024 * 1024)

@@ -3,7 +3,6 @@
 // in the main (GUI) thread. Median and p99 over 1000 frames.
 #include <QCoreApplication>
 #include <QElapsedTimer>
-#include <QLoggingCategory>
 #include <QThread>
 
 #include <algorithm>
@@ -18,7 +17,6 @@
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
-    QLoggingCategory::setFilterRules("default.debug=false");
     PtyPair pty;
     if (!pty.isValid())
         return 1;

@@ -76,7 +76,6 @@ int main(int argc, char** argv)
 {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
-    qputenv("QT_LOGGING_RULES", "default.debug=false");
     QApplication app(argc, argv);
     const Options opt = parse(app.arguments());
     registerPortParam();

@@ -7,7 +7,6 @@
 #include "cmdfile.h"
 #include "valuecodec.h"
 
-#include <QLoggingCategory>
 
 #if defined(__has_feature)
 #if __has_feature(address_sanitizer)
@@ -42,12 +41,6 @@ QList<DtuParam> everyTypeAndKind()
 }
 
 }  // namespace
-
-extern "C" int LLVMFuzzerInitialize(int*, char***)
-{
-    QLoggingCategory::setFilterRules(QStringLiteral("default.debug=false"));
-    return 0;
-}
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* pData, size_t nSize)
 {

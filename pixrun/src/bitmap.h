@@ -15,9 +15,6 @@ class CBitmap {
 public:
     CBitmap() = default;
     virtual ~CBitmap();
-    // Copying yields the vertically flipped image: row i of the copy is row
-    // height - 1 - i of the source. The stream rows run bottom-up, so every export
-    // passes through this copy once.
     CBitmap(const CBitmap& other);
     CBitmap& operator=(const CBitmap&) = delete;
     CBitmap(CBitmap&& other) noexcept;
@@ -26,6 +23,10 @@ public:
     // Allocates zeroed pixels. False (and the image left empty) for a depth other than
     // 8, 24 or 32, a non-positive size, or more than kMaxPixels pixels.
     bool create(int32_t width, int32_t height, uint16_t bitsPerPixel);
+    // Uses `bits` (strideFor(width, bitsPerPixel) × height bytes, owned by the caller,
+    // outliving the image) as the pixels instead of allocating them: an image written
+    // straight into a file buffer. False, image empty, under the same conditions.
+    bool wrap(uint8_t* bits, int32_t width, int32_t height, uint16_t bitsPerPixel);
     void reset();
 
     bool isNull() const { return !m_bits; }
@@ -45,7 +46,14 @@ private:
     int32_t m_nHeight = 0;
     uint16_t m_nBitsPerPixel = 0;
     size_t m_nStride = 0;
-    std::unique_ptr<uint8_t[]> m_bits;
+    static bool validSize(int32_t width, int32_t height, uint16_t bitsPerPixel);
+    void setSize(int32_t width, int32_t height, uint16_t bitsPerPixel);
+
+    struct Free {
+        bool owned; // set by create() and wrap()
+        void operator()(uint8_t* p) const;
+    };
+    std::unique_ptr<uint8_t[], Free> m_bits;
 };
 
 } // namespace img

@@ -184,8 +184,8 @@ void decodePlane(const CodeTable& table, const uint8_t* bits, size_t size, uint8
 
 } // namespace
 
-bool decodeStream(const uint8_t* data, size_t size, img::CBitmap& dst, StreamInfo* info,
-                  const DecodeLimits& limits)
+bool decodeStream(const uint8_t* data, size_t size, ImageBuffer& dst, StreamInfo* info,
+                  const DecodeLimits& limits, StreamRows rows)
 {
     if (!data || size < kFileHeaderSize || getU16(data) != kFormatTag)
         return false;
@@ -209,9 +209,10 @@ bool decodeStream(const uint8_t* data, size_t size, img::CBitmap& dst, StreamInf
     if (header.planeCount != 1 && header.planeCount != 2)
         return false;
 
-    img::CBitmap image;
-    if (!image.create(header.width, header.height, header.planeCount == 1 ? 8 : 24))
+    img::CBitmap* target = dst.allocate(header.width, header.height, header.planeCount == 1 ? 8 : 24);
+    if (!target)
         return false;
+    img::CBitmap& image = *target;
     std::vector<uint8_t> plane;
     try {
         plane.resize(packedPlaneSize(image));
@@ -238,17 +239,32 @@ bool decodeStream(const uint8_t* data, size_t size, img::CBitmap& dst, StreamInf
         pos += pi.bytesAvailable;
 
         if (header.planeCount == 1) {
-            unpackGreyPlane(plane.data(), image);
+            unpackGreyPlane(plane.data(), image, rows);
         } else if (pi.type == kPlaneBlack) {
-            unpackBlackPlane(plane.data(), image);
+            unpackBlackPlane(plane.data(), image, rows);
         } else if (pi.type == kPlaneRed) {
-            unpackRedPlane(plane.data(), image);
+            unpackRedPlane(plane.data(), image, rows);
         }
         header.planes.push_back(pi);
     }
-    dst = std::move(image);
     if (info)
         *info = std::move(header);
+    return true;
+}
+
+img::CBitmap* NewImage::allocate(int32_t width, int32_t height, uint16_t bitsPerPixel)
+{
+    return image.create(width, height, bitsPerPixel) ? &image : nullptr;
+}
+
+bool decodeStream(const uint8_t* data, size_t size, img::CBitmap& dst, StreamInfo* info,
+                  const DecodeLimits& limits, StreamRows rows)
+{
+    // The destination is replaced only when the stream decodes.
+    NewImage target;
+    if (!decodeStream(data, size, target, info, limits, rows))
+        return false;
+    dst = std::move(target.image);
     return true;
 }
 

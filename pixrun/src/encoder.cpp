@@ -4,6 +4,7 @@
 #include "streamformat.h"
 
 #include <cstring>
+#include <memory>
 
 namespace pixrun {
 
@@ -61,8 +62,7 @@ uint64_t planeBits(const Plane& plane, const CanonicalCode& code)
     return bits;
 }
 
-void writeStream(std::vector<uint8_t>& out, const img::CBitmap& src, const Plane* planes,
-                 int planeCount)
+bool writeStream(StreamBuffer& out, const img::CBitmap& src, const Plane* planes, int planeCount)
 {
     SymbolCounts counts{};
     for (int p = 0; p < planeCount; ++p)
@@ -100,9 +100,9 @@ void writeStream(std::vector<uint8_t>& out, const img::CBitmap& src, const Plane
     const uint32_t totalSize =
         uint32_t(dataOffset + kPlaneHeaderSize * size_t(planeCount) + streamBytes);
 
-    const size_t start = out.size();
-    out.resize(start + dataOffset + kPlaneHeaderSize * size_t(planeCount) + size_t(streamBytes));
-    uint8_t* p = out.data() + start;
+    uint8_t* p = out.allocate(dataOffset + kPlaneHeaderSize * size_t(planeCount) + size_t(streamBytes));
+    if (!p)
+        return false;
     putU16(p, kFormatTag);
     p[2] = 1;
     p[3] = 1;
@@ -137,7 +137,22 @@ void writeStream(std::vector<uint8_t>& out, const img::CBitmap& src, const Plane
         writer.finish();
         p += bitLengths[i];
     }
+    return true;
 }
+
+class VectorTail final : public StreamBuffer {
+public:
+    explicit VectorTail(std::vector<uint8_t>& out) : m_out(out) {}
+    uint8_t* allocate(size_t size) override
+    {
+        const size_t start = m_out.size();
+        m_out.resize(start + size);
+        return m_out.data() + start;
+    }
+
+private:
+    std::vector<uint8_t>& m_out;
+};
 
 bool fitsStream(const img::CBitmap& src)
 {
@@ -146,31 +161,47 @@ bool fitsStream(const img::CBitmap& src)
 
 } // namespace
 
-bool encodeGrey(std::vector<uint8_t>& out, const img::CBitmap& src)
+bool encodeGrey(StreamBuffer& out, const img::CBitmap& src, StreamRows rows)
 {
     if (!fitsStream(src) || src.bitsPerPixel() != 8)
         return false;
-    std::vector<uint8_t> packed(packedPlaneSize(src));
-    packGreyPlane(src, packed.data());
+    const size_t size = packedPlaneSize(src);
+    const std::unique_ptr<uint8_t[]> packed(new uint8_t[size]); // every byte gets written
+    packGreyPlane(src, packed.get(), rows);
     Plane plane{kPlaneBlack, {}};
-    plane.symbols.reserve(packed.size() / 4 + 16);
-    runLengthCode(packed.data(), packed.size(), plane.symbols);
-    writeStream(out, src, &plane, 1);
-    return true;
+    // Never more symbols than bytes, plus the end symbol: the only allocation.
+    plane.symbols.reserve(size + 1);
+    runLengthCode(packed.get(), size, plane.symbols);
+    return writeStream(out, src, &plane, 1);
 }
 
-bool encodeColour(std::vector<uint8_t>& out, const img::CBitmap& src)
+bool encodeColour(StreamBuffer& out, const img::CBitmap& src, StreamRows rows)
 {
     if (!fitsStream(src) || src.bitsPerPixel() < 24)
         return false;
     const size_t size = packedPlaneSize(src);
-    std::vector<uint8_t> black(size), red(size);
-    packColourPlanes(src, black.data(), red.data());
+    const std::unique_ptr<uint8_t[]> packed(new uint8_t[2 * size]); // both planes, all written
+    uint8_t* black = packed.get();
+    uint8_t* red = black + size;
+    packColourPlanes(src, black, red, rows);
     Plane planes[2] = {{kPlaneBlack, {}}, {kPlaneRed, {}}};
-    runLengthCode(black.data(), size, planes[0].symbols);
-    runLengthCode(red.data(), size, planes[1].symbols);
-    writeStream(out, src, planes, 2);
-    return true;
+    for (Plane& plane : planes)
+        plane.symbols.reserve(size + 1);
+    runLengthCode(black, size, planes[0].symbols);
+    runLengthCode(red, size, planes[1].symbols);
+    return writeStream(out, src, planes, 2);
+}
+
+bool encodeGrey(std::vector<uint8_t>& out, const img::CBitmap& src, StreamRows rows)
+{
+    VectorTail tail(out);
+    return encodeGrey(tail, src, rows);
+}
+
+bool encodeColour(std::vector<uint8_t>& out, const img::CBitmap& src, StreamRows rows)
+{
+    VectorTail tail(out);
+    return encodeColour(tail, src, rows);
 }
 
 } // namespace pixrun

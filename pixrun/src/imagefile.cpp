@@ -82,15 +82,16 @@ bool CDecoder::load(const uint8_t* data, size_t size, CBitmap& out)
 bool CDecoder::load(const std::string& path, CBitmap& out)
 {
     std::vector<uint8_t> data;
-    if (!pixrun::readWholeFile(path, data)) {
+    int error = 0;
+    if (!pixrun::readWholeFile(path, data, &error)) {
         out.reset();
-        m_strError = "cannot read " + path;
+        m_strError = path + ": " + std::strerror(error);
         return false;
     }
     return load(data.data(), data.size(), out);
 }
 
-bool CEncoder::save(const CBitmap& image, FileFormat format, std::vector<uint8_t>& out)
+bool CEncoder::save(const CBitmap& image, FileFormat format, pixrun::OutBuffer& out)
 {
     out.clear();
     m_strError.clear();
@@ -99,6 +100,7 @@ bool CEncoder::save(const CBitmap& image, FileFormat format, std::vector<uint8_t
         return false;
     }
     bool ok = false;
+    std::vector<uint8_t> data; // for the libraries that write into their own memory
     switch (format) {
     case FileFormat::Bmp:
         ok = writeBmp(image, out, m_strError);
@@ -110,27 +112,40 @@ bool CEncoder::save(const CBitmap& image, FileFormat format, std::vector<uint8_t
         ok = writeJpeg(image, m_options.jpegQuality, out, m_strError);
         break;
     case FileFormat::Tiff:
-        ok = writeTiff(image, m_options.tiffDeflate, out, m_strError);
+        ok = writeTiff(image, m_options.tiffDeflate, data, m_strError);
         break;
     case FileFormat::JpegXr:
-        ok = writeJpegXr(image, m_options.jpegXrQuality, out, m_strError);
+        ok = writeJpegXr(image, m_options.jpegXrQuality, data, m_strError);
         break;
     case FileFormat::Unknown:
         m_strError = "unknown image format";
         break;
+    }
+    if (ok && !data.empty() && !out.assign(data.data(), data.size())) {
+        m_strError = "out of memory";
+        ok = false;
     }
     if (!ok)
         out.clear();
     return ok;
 }
 
+bool CEncoder::save(const CBitmap& image, FileFormat format, std::vector<uint8_t>& out)
+{
+    pixrun::OutBuffer file;
+    const bool ok = save(image, format, file);
+    out.assign(file.data(), file.data() + file.size());
+    return ok;
+}
+
 bool CEncoder::save(const CBitmap& image, FileFormat format, const std::string& path)
 {
-    std::vector<uint8_t> data;
+    pixrun::OutBuffer data;
     if (!save(image, format, data))
         return false;
-    if (!pixrun::writeWholeFile(path, data.data(), data.size())) {
-        m_strError = "cannot write " + path;
+    int error = 0;
+    if (!pixrun::writeWholeFile(path, data.data(), data.size(), &error)) {
+        m_strError = path + ": " + std::strerror(error);
         return false;
     }
     return true;

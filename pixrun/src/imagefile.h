@@ -3,6 +3,7 @@
 // when reading and by name when writing.
 
 #include "bitmap.h"
+#include "outbuffer.h"
 
 #include <cstdint>
 #include <string>
@@ -49,6 +50,8 @@ private:
 class CEncoder {
 public:
     explicit CEncoder(EncoderOptions options = {}) : m_options(options) {}
+    // Into one block of the file's size; BMP, PNG and JPEG are written there directly.
+    bool save(const CBitmap& image, FileFormat format, pixrun::OutBuffer& out);
     bool save(const CBitmap& image, FileFormat format, std::vector<uint8_t>& out);
     // The destination is replaced only once the whole file has been written.
     bool save(const CBitmap& image, FileFormat format, const std::string& path);
@@ -62,14 +65,25 @@ private:
 // Per-format codecs; readers get the whole file in memory. Each returns false and
 // sets `error` on failure, leaving `out` empty.
 bool readBmp(const uint8_t* data, size_t size, CBitmap& out, std::string& error);
+// A BMP whose rows are stored as a bitmap holds them (8-bit grey with the identity
+// palette, 24-bit, 32-bit BGRA) as an image over the file's own bytes, which must
+// outlive it and are only read; `bottomUp` tells whether its row 0 is the picture's
+// bottom row. False for any other file.
+bool viewBmp(const uint8_t* data, size_t size, CBitmap& view, bool& bottomUp);
 bool readPng(const uint8_t* data, size_t size, CBitmap& out, std::string& error);
 bool readJpeg(const uint8_t* data, size_t size, CBitmap& out, std::string& error);
 bool readTiff(const uint8_t* data, size_t size, CBitmap& out, std::string& error);
 bool readJpegXr(const uint8_t* data, size_t size, CBitmap& out, std::string& error);
-bool writeBmp(const CBitmap& image, std::vector<uint8_t>& out, std::string& error);
-bool writePng(const CBitmap& image, std::vector<uint8_t>& out, std::string& error);
+bool writeBmp(const CBitmap& image, pixrun::OutBuffer& out, std::string& error);
+// The size of the BMP file of an 8-, 24- or 32-bit image, 0 for any other image; its
+// pixel rows, bottom row first, start at bmpPixelOffset with the bitmap's stride.
+size_t bmpFileSize(int32_t width, int32_t height, uint16_t bitsPerPixel);
+size_t bmpPixelOffset(uint16_t bitsPerPixel);
+// Writes the bytes in front of the pixels.
+void writeBmpHeader(int32_t width, int32_t height, uint16_t bitsPerPixel, uint8_t* file);
+bool writePng(const CBitmap& image, pixrun::OutBuffer& out, std::string& error);
 // quality 1..100, or 0 for libjpeg's default.
-bool writeJpeg(const CBitmap& image, int quality, std::vector<uint8_t>& out, std::string& error);
+bool writeJpeg(const CBitmap& image, int quality, pixrun::OutBuffer& out, std::string& error);
 bool writeTiff(const CBitmap& image, bool deflate, std::vector<uint8_t>& out, std::string& error);
 bool writeJpegXr(const CBitmap& image, float quality, std::vector<uint8_t>& out,
                  std::string& error);

@@ -144,7 +144,7 @@ bool readJpeg(const uint8_t* data, size_t size, CBitmap& out, std::string& error
     return true;
 }
 
-bool writeJpeg(const CBitmap& image, int quality, std::vector<uint8_t>& out, std::string& error)
+bool writeJpeg(const CBitmap& image, int quality, pixrun::OutBuffer& out, std::string& error)
 {
     if (image.bitsPerPixel() != 8 && image.bitsPerPixel() != 24) {
         error = "JPEG: only grey and 24-bit images can be written";
@@ -153,10 +153,12 @@ bool writeJpeg(const CBitmap& image, int quality, std::vector<uint8_t>& out, std
     ErrorManager errors{};
     unsigned char* buffer = nullptr;
     unsigned long size = 0;
+    // libjpeg's destination grows a malloc block, which is handed on as it is.
     const char* failure = encodeJpeg(image, quality, &buffer, &size, errors);
     if (!failure)
-        out.assign(buffer, buffer + size);
-    std::free(buffer);
+        out.adopt(buffer, size);
+    else
+        std::free(buffer);
     if (failure) {
         error = std::string("JPEG: ") + failure;
         return false;

@@ -196,14 +196,16 @@ bool checkJpegXrFile(const uint8_t* data, size_t size, uint64_t maxPixels,
     }
     std::memcpy(pixelFormat, data + dir.pixelFormat.value, 16);
 
-    // The same bytes with a directory of the needed entries, in tag order, at the end.
+    // The same bytes with a directory of the needed entries, in tag order, at the end,
+    // followed by the pixel format: where the file keeps it may overlap the header,
+    // which the copy changes.
     struct Kept { uint16_t tag; const Entry* entry; };
     const Kept kept[] = {{kPixelFormat, &dir.pixelFormat}, {kTransformation, &dir.transformation},
                          {kImageWidth, &dir.width},         {kImageHeight, &dir.height},
                          {kImageOffset, &dir.imageOffset},  {kImageByteCount, &dir.imageByteCount},
                          {kAlphaOffset, &dir.alphaOffset},  {kAlphaByteCount, &dir.alphaByteCount}};
     try {
-        out.reserve(size + 2 + sizeof kept / sizeof kept[0] * kEntrySize + 6);
+        out.reserve(size + 2 + sizeof kept / sizeof kept[0] * kEntrySize + 6 + sizeof pixelFormat);
         out.assign(data, data + size);
         if (out.size() % 2)
             out.push_back(0);
@@ -221,9 +223,10 @@ bool checkJpegXrFile(const uint8_t* data, size_t size, uint64_t maxPixels,
             putU16(out, k.tag);
             putU16(out, guid ? kTypeByte : kTypeLong);
             putU32(out, guid ? 16 : 1);
-            putU32(out, k.entry->value);
+            putU32(out, guid ? at + 2 + count * uint32_t(kEntrySize) + 4 : k.entry->value);
         }
         putU32(out, 0); // no further directory
+        out.insert(out.end(), pixelFormat, pixelFormat + sizeof pixelFormat);
     } catch (...) {
         out.clear();
         error = "out of memory";

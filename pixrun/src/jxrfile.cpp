@@ -1,7 +1,9 @@
-// JPEG XR through jxrlib's glue layer. jxrlib has no growable memory stream, so the
-// encoder writes through a stream of ours backed by a byte vector.
+// JPEG XR through jxrlib's glue layer. Reading runs in the helper process (see
+// jxrhelper.h); writing our own pixels stays here. jxrlib has no growable memory
+// stream, so the encoder writes through a stream of ours backed by a byte vector.
 #include "imagefile.h"
 #include "jxrcontainer.h"
+#include "jxrhelper.h"
 
 #include <algorithm>
 #include <cmath>
@@ -112,6 +114,12 @@ U8 quantiserFor(float quality)
 
 bool readJpegXr(const uint8_t* data, size_t size, CBitmap& out, std::string& error)
 {
+    return decodeInHelper(jpegXrHelperPath(), data, size, HelperLimits{}, out, error);
+}
+
+bool decodeJpegXrInProcess(const uint8_t* data, size_t size, CBitmap& out, std::string& error,
+                           const std::function<bool(uint64_t pixels)>& allowPixels)
+{
     out.reset();
     WMPStream* stream = nullptr;
     PKImageDecode* decoder = nullptr;
@@ -151,6 +159,10 @@ bool readJpegXr(const uint8_t* data, size_t size, CBitmap& out, std::string& err
         if (decoder->GetPixelFormat(decoder, &source) < 0 || decoder->GetSize(decoder, &width, &height) < 0
             || width <= 0 || height <= 0 || uint64_t(width) * uint64_t(height) > kMaxPixels) {
             failure = "missing or excessive image size";
+            break;
+        }
+        if (allowPixels && !allowPixels(uint64_t(width) * uint64_t(height))) {
+            failure = "cannot set the memory limit";
             break;
         }
         PKPixelInfo info{};

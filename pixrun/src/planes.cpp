@@ -84,7 +84,7 @@ struct ExpandTable {
     }
 };
 
-// Calls fn(x, y, bit) for every pixel of the packed plane.
+// Calls fn(x, y, bit) for every pixel of the packed plane; y is the plane's row.
 template <typename Fn>
 void forEachBit(const uint8_t* plane, int32_t width, int32_t height, Fn fn)
 {
@@ -109,12 +109,12 @@ size_t packedPlaneSize(const img::CBitmap& image)
     return size_t((uint64_t(image.width()) * uint64_t(image.height()) + 7) / 8);
 }
 
-void packGreyPlane(const img::CBitmap& image, uint8_t* out)
+void packGreyPlane(const img::CBitmap& image, uint8_t* out, StreamRows rows)
 {
     BitPacker packer(out);
     const int32_t width = image.width();
     for (int32_t y = 0; y < image.height(); ++y) {
-        const uint8_t* px = image.row(y);
+        const uint8_t* px = image.row(bitmapRow(y, image.height(), rows));
         int32_t x = 0;
         if (packer.aligned())
             for (; x + 8 <= width; x += 8)
@@ -125,14 +125,14 @@ void packGreyPlane(const img::CBitmap& image, uint8_t* out)
     packer.finish();
 }
 
-void packColourPlanes(const img::CBitmap& image, uint8_t* black, uint8_t* red)
+void packColourPlanes(const img::CBitmap& image, uint8_t* black, uint8_t* red, StreamRows rows)
 {
     BitPacker blackPacker(black);
     BitPacker redPacker(red);
     const int32_t width = image.width();
     const size_t step = image.bitsPerPixel() / 8;
     for (int32_t y = 0; y < image.height(); ++y) {
-        const uint8_t* px = image.row(y);
+        const uint8_t* px = image.row(bitmapRow(y, image.height(), rows));
         int32_t x = 0;
         if (blackPacker.aligned()) {
             for (; x + 8 <= width; x += 8) {
@@ -190,7 +190,7 @@ void runLengthCode(const uint8_t* bytes, size_t size, std::vector<uint32_t>& out
     out.push_back(kEndOfPlane);
 }
 
-void unpackGreyPlane(const uint8_t* plane, img::CBitmap& image)
+void unpackGreyPlane(const uint8_t* plane, img::CBitmap& image, StreamRows rows)
 {
     const int32_t width = image.width();
     if (width % 8 == 0) {
@@ -198,36 +198,35 @@ void unpackGreyPlane(const uint8_t* plane, img::CBitmap& image)
         const size_t rowBytes = size_t(width) / 8;
         for (int32_t y = 0; y < image.height(); ++y) {
             const uint8_t* src = plane + size_t(y) * rowBytes;
-            uint8_t* dst = image.row(y);
+            uint8_t* dst = image.row(bitmapRow(y, image.height(), rows));
             for (size_t i = 0; i < rowBytes; ++i, dst += 8)
                 std::memcpy(dst, &kExpand.v[src[i]], 8);
         }
         return;
     }
-    forEachBit(plane, width, image.height(), [&image](int32_t x, int32_t y, uint32_t bit) {
-        image.row(y)[x] = bit ? 0xFF : 0x00;
+    forEachBit(plane, width, image.height(), [&](int32_t x, int32_t y, uint32_t bit) {
+        image.row(bitmapRow(y, image.height(), rows))[x] = bit ? 0xFF : 0x00;
     });
 }
 
-void unpackBlackPlane(const uint8_t* plane, img::CBitmap& image)
+void unpackBlackPlane(const uint8_t* plane, img::CBitmap& image, StreamRows rows)
 {
-    forEachBit(plane, image.width(), image.height(),
-               [&image](int32_t x, int32_t y, uint32_t bit) {
-                   std::memset(image.row(y) + size_t(x) * 3, bit ? 0x00 : 0xFF, 3);
-               });
+    forEachBit(plane, image.width(), image.height(), [&](int32_t x, int32_t y, uint32_t bit) {
+        std::memset(image.row(bitmapRow(y, image.height(), rows)) + size_t(x) * 3,
+                    bit ? 0x00 : 0xFF, 3);
+    });
 }
 
-void unpackRedPlane(const uint8_t* plane, img::CBitmap& image)
+void unpackRedPlane(const uint8_t* plane, img::CBitmap& image, StreamRows rows)
 {
-    forEachBit(plane, image.width(), image.height(),
-               [&image](int32_t x, int32_t y, uint32_t bit) {
-                   if (bit) {
-                       uint8_t* px = image.row(y) + size_t(x) * 3;
-                       px[0] = 0;
-                       px[1] = 0;
-                       px[2] = 0xFF;
-                   }
-               });
+    forEachBit(plane, image.width(), image.height(), [&](int32_t x, int32_t y, uint32_t bit) {
+        if (bit) {
+            uint8_t* px = image.row(bitmapRow(y, image.height(), rows)) + size_t(x) * 3;
+            px[0] = 0;
+            px[1] = 0;
+            px[2] = 0xFF;
+        }
+    });
 }
 
 } // namespace pixrun

@@ -104,7 +104,7 @@ bool readPng(const uint8_t* data, size_t size, CBitmap& out, std::string& error)
     return true;
 }
 
-bool writePng(const CBitmap& image, std::vector<uint8_t>& out, std::string& error)
+bool writePng(const CBitmap& image, pixrun::OutBuffer& out, std::string& error)
 {
     PngImage png;
     png.image.width = png_uint_32(image.width());
@@ -123,20 +123,19 @@ bool writePng(const CBitmap& image, std::vector<uint8_t>& out, std::string& erro
         error = "PNG: unsupported bit depth";
         return false;
     }
-    png_alloc_size_t size = 0;
+    // Written once into a block of the largest size it can take, then cut to size.
     const png_int_32 stride = png_int_32(image.stride());
-    if (!png_image_write_to_memory(&png.image, nullptr, &size, 0, image.bits(), stride, nullptr)) {
-        error = std::string("PNG: ") + png.image.message;
+    png_alloc_size_t size = PNG_IMAGE_PNG_SIZE_MAX(png.image);
+    if (!out.allocate(size)) {
+        error = "PNG: out of memory";
         return false;
     }
-    out.resize(size);
-    if (!png_image_write_to_memory(&png.image, out.data(), &size, 0, image.bits(), stride,
-                                   nullptr)) {
+    if (!png_image_write_to_memory(&png.image, out.data(), &size, 0, image.bits(), stride, nullptr)) {
         error = std::string("PNG: ") + png.image.message;
         out.clear();
         return false;
     }
-    out.resize(size);
+    out.shrink(size);
     return true;
 }
 

@@ -1,5 +1,6 @@
 # Fails unless LIBRARY exports exactly RleEncode, RleEncodeFromData, RleDecode,
-# RleDecodeToData and FreeBuffer.
+# RleDecodeToData and FreeBuffer, and the pixrun tool's PixrunLastReport and
+# PixrunDescribeStream.
 execute_process(COMMAND nm -D --defined-only ${LIBRARY} OUTPUT_VARIABLE out RESULT_VARIABLE rc)
 if(NOT rc EQUAL 0)
   message(FATAL_ERROR "nm failed on ${LIBRARY}")
@@ -11,7 +12,8 @@ foreach(line IN LISTS lines)
   list(APPEND names ${name})
 endforeach()
 list(SORT names)
-set(expected FreeBuffer RleDecode RleDecodeToData RleEncode RleEncodeFromData)
+set(expected FreeBuffer PixrunDescribeStream PixrunLastReport RleDecode RleDecodeToData RleEncode
+  RleEncodeFromData)
 if(NOT names STREQUAL expected)
   message(FATAL_ERROR "exported: ${names}\nexpected: ${expected}")
 endif()

@@ -4,8 +4,10 @@
 #include <cstdio>
 #include <cstring>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <stdexcept>
 #include <sys/stat.h>
 
 namespace pixtest {
@@ -153,11 +155,19 @@ bool samePixels(const img::CBitmap& a, const img::CBitmap& b)
     return true;
 }
 
-std::string tempDir()
+TempDir::TempDir()
 {
-    char pattern[] = "/tmp/pixrun-test-XXXXXX";
-    const char* dir = mkdtemp(pattern);
-    return dir ? std::string(dir) : std::string("/tmp");
+    const char* base = std::getenv("TMPDIR");
+    std::string pattern = std::string(base && *base ? base : "/tmp") + "/pixrun-test-XXXXXX";
+    if (!mkdtemp(pattern.data()))
+        throw std::runtime_error("cannot create " + pattern);
+    m_strPath = pattern;
+}
+
+TempDir::~TempDir()
+{
+    std::error_code ignored;
+    std::filesystem::remove_all(m_strPath, ignored);
 }
 
 std::vector<uint8_t> readFile(const std::string& path)

@@ -35,7 +35,18 @@ int tiffCompression(const std::vector<uint8_t>& tiff);
 // Same size, depth and pixels.
 bool samePixels(const img::CBitmap& a, const img::CBitmap& b);
 
-std::string tempDir(); // a fresh directory per call
+// A fresh directory under $TMPDIR (or /tmp), removed with all it holds at the end.
+class TempDir {
+public:
+    TempDir();
+    ~TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+    const std::string& path() const { return m_strPath; }
+
+private:
+    std::string m_strPath;
+};
 std::vector<uint8_t> readFile(const std::string& path);
 bool fileExists(const std::string& path);
 

@@ -6,7 +6,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <random>
+#include <string>
 
 using namespace pixrun;
 
@@ -177,4 +179,42 @@ TEST(Decoder, mutatedStreamsNeverCrash)
         }
     }
     EXPECT_GT(decoded, 100);
+}
+
+namespace {
+
+img::CBitmap mirrored(const img::CBitmap& image)
+{
+    img::CBitmap out;
+    out.create(image.width(), image.height(), image.bitsPerPixel());
+    for (int32_t y = 0; y < image.height(); ++y)
+        std::memcpy(out.row(y), image.row(image.height() - 1 - y), image.stride());
+    return out;
+}
+
+} // namespace
+
+TEST(Decoder, lastRowFirstCodesAndDecodesTheMirroredImage)
+{
+    const auto pattern = [](int32_t x, int32_t y) { return (x * 5 + y * y) % 3; };
+    for (int32_t width : {8, 13}) {
+        const img::CBitmap images[] = {
+            pixtest::greyImage(width, 5, [&](int32_t x, int32_t y) { return pattern(x, y) == 0; }),
+            pixtest::colourImage(width, 5, 24, pattern), pixtest::colourImage(width, 5, 32, pattern)};
+        for (const img::CBitmap& image : images) {
+            SCOPED_TRACE(std::to_string(width) + " px, " + std::to_string(image.bitsPerPixel()) + " bit");
+            const bool grey = image.bitsPerPixel() == 8;
+            std::vector<uint8_t> lastFirst, ofMirror;
+            ASSERT_TRUE(grey ? encodeGrey(lastFirst, image, StreamRows::LastRowFirst)
+                             : encodeColour(lastFirst, image, StreamRows::LastRowFirst));
+            ASSERT_TRUE(grey ? encodeGrey(ofMirror, mirrored(image)) : encodeColour(ofMirror, mirrored(image)));
+            EXPECT_EQ(lastFirst, ofMirror);
+
+            img::CBitmap firstRowFirst, lastRowFirst;
+            ASSERT_TRUE(decodeStream(lastFirst.data(), lastFirst.size(), firstRowFirst));
+            ASSERT_TRUE(decodeStream(lastFirst.data(), lastFirst.size(), lastRowFirst, nullptr, {},
+                                     StreamRows::LastRowFirst));
+            EXPECT_TRUE(pixtest::samePixels(lastRowFirst, mirrored(firstRowFirst)));
+        }
+    }
 }

@@ -2,12 +2,16 @@
 #include "pixrun.h"
 
 #include "imagefile.h"
+#include "rlecodec.h"
+#include "streamformat.h"
 #include "testimages.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
+#include <fstream>
 #include <thread>
 
 namespace {
@@ -70,9 +74,23 @@ img::CBitmap page()
     return pixtest::greyImage(64, 48, [](int32_t x, int32_t y) { return (x / 8 + y / 8) % 2; });
 }
 
+// The same BMP file with its rows stored top row first.
+std::vector<uint8_t> topDownBmp(const std::vector<uint8_t>& bmp, const img::CBitmap& image)
+{
+    std::vector<uint8_t> out = bmp;
+    const size_t offset = pixrun::getU32(bmp.data() + 10), stride = image.stride();
+    const int32_t height = image.height();
+    pixrun::putU32(out.data() + 22, uint32_t(-height));
+    for (int32_t y = 0; y < height; ++y)
+        std::memcpy(out.data() + offset + size_t(y) * stride,
+                    bmp.data() + offset + size_t(height - 1 - y) * stride, stride);
+    return out;
+}
+
 class Exports : public ::testing::Test {
 protected:
-    std::string m_dir = pixtest::tempDir();
+    pixtest::TempDir m_temp;
+    const std::string& m_dir = m_temp.path();
     std::string path(const std::string& name) const { return m_dir + "/" + name; }
 };
 
@@ -122,6 +140,16 @@ TEST_F(Exports, twoFlipsRestoreTheRowOrderOfAFourRowImage)
     // Inside the stream the rows run bottom-up: the first packed byte is the last row.
     const std::vector<uint8_t> rle = pixtest::readFile(stream);
     ASSERT_GT(rle.size(), 20u);
+}
+
+TEST(Bitmap, copyKeepsTheRows)
+{
+    // Three different rows (white, black, red) of a 24-bit image whose rows are padded.
+    const img::CBitmap image = pixtest::colourImage(3, 3, 24, [](int32_t, int32_t y) { return y; });
+    const img::CBitmap copy(image);
+    ASSERT_EQ(copy.stride(), image.stride());
+    for (int32_t y = 0; y < 3; ++y)
+        EXPECT_EQ(0, std::memcmp(copy.row(y), image.row(y), image.stride())) << y;
 }
 
 TEST_F(Exports, lowerCaseJpegExtensionWritesQuality95Jpeg)
@@ -240,9 +268,59 @@ TEST_F(Exports, unreadableInputsFail)
     EXPECT_EQ(buffer, nullptr);
 }
 
-TEST_F(Exports, freeBufferIgnoresNull)
+TEST_F(Exports, theStreamDependsOnThePicturesPixelsNotOnTheFileLayout)
 {
-    EXPECT_TRUE(FreeBuffer(nullptr));
+    const auto pattern = [](int32_t x, int32_t y) { return (x / 3 + y) % 3; };
+    const img::CBitmap images[] = {
+        pixtest::greyImage(13, 5, [&](int32_t x, int32_t y) { return pattern(x, y) == 0; }),
+        pixtest::colourImage(13, 5, 24, pattern), pixtest::colourImage(13, 5, 32, pattern)};
+    for (const img::CBitmap& image : images) {
+        SCOPED_TRACE(image.bitsPerPixel());
+        const std::vector<uint8_t> bmp = fileOf(image, "bmp");
+        const std::vector<uint8_t> stream = encodeFromData(fileOf(image, "png"));
+        EXPECT_EQ(encodeFromData(bmp), stream);
+        EXPECT_EQ(encodeFromData(topDownBmp(bmp, image)), stream);
+        EXPECT_EQ(encodeFromData(fileOf(image, "tif")), stream);
+    }
+}
+
+TEST_F(Exports, decodingToBmpGivesTheBmpWritersFileOfTheDecodedImage)
+{
+    const auto pattern = [](int32_t x, int32_t y) { return (x + y / 2) % 3; };
+    const img::CBitmap images[] = {
+        pixtest::greyImage(13, 5, [&](int32_t x, int32_t y) { return pattern(x, y) == 0; }),
+        pixtest::colourImage(13, 5, 24, pattern)};
+    for (const img::CBitmap& image : images) {
+        SCOPED_TRACE(image.bitsPerPixel());
+        const std::vector<uint8_t> stream = encodeFromData(fileOf(image, "png"));
+        img::CBitmap decoded;
+        ASSERT_TRUE(pixrun::decodeStream(stream.data(), stream.size(), decoded, nullptr, {},
+                                         pixrun::StreamRows::LastRowFirst));
+        const std::vector<uint8_t> expected = fileOf(decoded, "bmp");
+        EXPECT_EQ(decodeToData("BMP", stream), expected);
+
+        const std::string rle = path("d.rle"), bmp = path("d.bmp");
+        ASSERT_TRUE(img::CEncoder().save(image, img::FileFormat::Png, path("d.png")));
+        ASSERT_TRUE(RleEncode(path("d.png").c_str(), rle.c_str()));
+        ASSERT_TRUE(RleDecode(rle.c_str(), bmp.c_str()));
+        EXPECT_EQ(pixtest::readFile(bmp), expected);
+    }
+}
+
+TEST(TestFolders, areMadeUnderTmpdirAndRemovedWithTheirFiles)
+{
+    const pixtest::TempDir base;
+    ASSERT_EQ(setenv("TMPDIR", base.path().c_str(), 1), 0);
+    std::string made;
+    {
+        const pixtest::TempDir dir;
+        made = dir.path();
+        std::ofstream(made + "/file") << "x";
+        ASSERT_TRUE(std::filesystem::create_directory(made + "/sub"));
+    }
+    unsetenv("TMPDIR");
+    EXPECT_EQ(made.rfind(base.path() + "/pixrun-test-", 0), 0u) << made;
+    EXPECT_FALSE(pixtest::fileExists(made));
 }
 
 TEST_F(Exports, concurrentCallsGiveTheSameResultsAsOneThread)

@@ -221,3 +221,116 @@ TEST(ImageFiles, unknownOrDamagedDataIsRefusedWithAReason)
     EXPECT_FALSE(decoder.load(junk, sizeof junk, out));
     EXPECT_FALSE(decoder.error().empty());
 }
+
+namespace {
+
+// A BMP of known bytes: byte c of pixel (x, y) in file row order is bmpByte(x, y, c).
+uint8_t bmpByte(int32_t x, int32_t y, int c) { return uint8_t(x * 37 + y * 101 + c * 59); }
+
+enum class Palette { None, Identity, InvertedGrey, Colour };
+
+std::vector<uint8_t> bmpFile(int32_t width, int32_t height, uint16_t bpp, bool topDown,
+                             Palette palette, bool alphaFields)
+{
+    const size_t infoSize = alphaFields ? 108 : 40;
+    const size_t offset = 14 + infoSize + (palette == Palette::None ? 0 : 1024);
+    const size_t stride = CBitmap::strideFor(width, bpp);
+    std::vector<uint8_t> bmp(offset + stride * size_t(height), 0);
+    bmp[0] = 'B';
+    bmp[1] = 'M';
+    pixrun::putU32(&bmp[10], uint32_t(offset));
+    pixrun::putU32(&bmp[14], uint32_t(infoSize));
+    pixrun::putU32(&bmp[18], uint32_t(width));
+    pixrun::putU32(&bmp[22], uint32_t(topDown ? -height : height));
+    pixrun::putU16(&bmp[26], 1);
+    pixrun::putU16(&bmp[28], bpp);
+    if (alphaFields) {
+        pixrun::putU32(&bmp[30], 3);
+        const uint32_t masks[4] = {0x00FF0000, 0x0000FF00, 0x000000FF, 0xFF000000};
+        for (int i = 0; i < 4; ++i)
+            pixrun::putU32(&bmp[54 + size_t(i) * 4], masks[i]);
+    }
+    for (int i = 0; palette != Palette::None && i < 256; ++i) {
+        uint8_t* entry = &bmp[14 + infoSize + size_t(i) * 4];
+        const uint8_t grey = palette == Palette::InvertedGrey ? uint8_t(255 - i) : uint8_t(i);
+        entry[0] = palette == Palette::Colour ? uint8_t(i * 3) : grey;
+        entry[1] = grey;
+        entry[2] = grey;
+    }
+    for (int32_t y = 0; y < height; ++y)
+        for (int32_t x = 0; x < width; ++x)
+            for (int c = 0; c < bpp / 8; ++c)
+                bmp[offset + size_t(y) * stride + size_t(x) * (bpp / 8) + size_t(c)] = bmpByte(x, y, c);
+    return bmp;
+}
+
+// Byte c of pixel (x, y) of the bitmap readBmp should give, top row first.
+uint8_t expectedByte(int32_t x, int32_t y, int c, int32_t height, bool topDown, Palette palette)
+{
+    const int32_t fileRow = topDown ? y : height - 1 - y;
+    const uint8_t index = bmpByte(x, fileRow, 0);
+    switch (palette) {
+    case Palette::None:
+        return bmpByte(x, fileRow, c);
+    case Palette::Identity:
+        return index;
+    case Palette::InvertedGrey:
+        return uint8_t(255 - index);
+    case Palette::Colour:
+        return c == 0 ? uint8_t(index * 3) : index;
+    }
+    return 0;
+}
+
+} // namespace
+
+TEST(BmpReader, everyLayoutGivesItsPixelsAndOnlyBitmapLikeRowsAreViewedInPlace)
+{
+    struct Case {
+        const char* name;
+        uint16_t bpp;
+        bool topDown;
+        Palette palette;
+        bool alphaFields;
+        uint16_t depth; // of the bitmap
+        bool viewed;    // coded in place
+    };
+    const Case cases[] = {
+        {"grey, identity palette", 8, false, Palette::Identity, false, 8, true},
+        {"grey, identity palette, top-down", 8, true, Palette::Identity, false, 8, true},
+        {"grey, other grey palette", 8, false, Palette::InvertedGrey, false, 8, false},
+        {"colour palette", 8, false, Palette::Colour, false, 24, false},
+        {"24-bit", 24, false, Palette::None, false, 24, true},
+        {"24-bit, top-down", 24, true, Palette::None, false, 24, true},
+        {"32-bit without alpha", 32, false, Palette::None, false, 24, false},
+        {"32-bit with alpha bit fields", 32, false, Palette::None, true, 32, true},
+    };
+    const int32_t width = 5, height = 3; // rows with fill bytes
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::vector<uint8_t> bmp = bmpFile(width, height, c.bpp, c.topDown, c.palette, c.alphaFields);
+        CBitmap read;
+        std::string error;
+        ASSERT_TRUE(readBmp(bmp.data(), bmp.size(), read, error)) << error;
+        ASSERT_EQ(read.bitsPerPixel(), c.depth);
+        for (int32_t y = 0; y < height; ++y)
+            for (int32_t x = 0; x < width; ++x)
+                for (int ch = 0; ch < c.depth / 8; ++ch)
+                    ASSERT_EQ(read.row(y)[x * (c.depth / 8) + ch],
+                              expectedByte(x, y, ch, height, c.topDown, c.palette))
+                        << x << "," << y << "," << ch;
+
+        CBitmap view;
+        bool bottomUp = c.topDown;
+        ASSERT_EQ(viewBmp(bmp.data(), bmp.size(), view, bottomUp), c.viewed);
+        if (!c.viewed)
+            continue;
+        EXPECT_EQ(bottomUp, !c.topDown);
+        EXPECT_EQ(view.row(0), bmp.data() + (bmp.size() - CBitmap::strideFor(width, c.bpp) * height));
+        for (int32_t y = 0; y < height; ++y)
+            EXPECT_EQ(std::memcmp(view.row(bottomUp ? height - 1 - y : y), read.row(y),
+                                  size_t(width) * c.depth / 8),
+                      0)
+                << y;
+    }
+}

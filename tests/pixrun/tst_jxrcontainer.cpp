@@ -1,11 +1,13 @@
 // JPEG XR files are checked before jxrlib parses them: damaged directories and
 // codestream headers are refused with a message, metadata never reaches jxrlib.
 #include "imagefile.h"
+#include "jxrcontainer.h"
 #include "streamformat.h"
 #include "testimages.h"
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <functional>
 
 using namespace img;
@@ -168,4 +170,19 @@ TEST(JpegXrContainer, flipOrientationsPassTheChecks)
         EXPECT_EQ(image.width(), 40) << orientation;
         EXPECT_EQ(image.height(), 24) << orientation;
     }
+}
+
+TEST(JpegXrContainer, thePixelFormatSurvivesTheNewDirectory)
+{
+    // This file keeps its pixel format at offset 2, across the directory offset that
+    // the checked copy rewrites.
+    const Bytes file = pixtest::readFile(std::string(PIXRUN_FUZZ_CORPORA)
+                                         + "/pixrun_fuzz_jxrcontainer/f6451e225f1c8857f33c9e0d739339423ecc468f");
+    Bytes checked, again;
+    uint8_t format[16], formatAgain[16];
+    std::string error;
+    ASSERT_TRUE(checkJpegXrFile(file.data(), file.size(), kMaxPixels, checked, format, error)) << error;
+    ASSERT_TRUE(checkJpegXrFile(checked.data(), checked.size(), kMaxPixels, again, formatAgain, error)) << error;
+    EXPECT_EQ(0, std::memcmp(format, file.data() + 2, sizeof format));
+    EXPECT_EQ(0, std::memcmp(format, formatAgain, sizeof format));
 }

@@ -26,6 +26,9 @@ PtyPair::PtyPair()
     cfmakeraw(&tio);
     tcsetattr(m_controller, TCSANOW, &tio);
     fcntl(m_controller, F_SETFL, fcntl(m_controller, F_GETFL) | O_NONBLOCK);
+    // A child process (a program under test) must not keep the line up.
+    fcntl(m_controller, F_SETFD, FD_CLOEXEC);
+    fcntl(m_device, F_SETFD, FD_CLOEXEC);
     m_path = QString::fromLocal8Bit(name);
 }
 

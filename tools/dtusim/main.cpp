@@ -8,7 +8,6 @@
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QFile>
-#include <QLoggingCategory>
 #include <QTextStream>
 #include <csignal>
 #include <cstdio>
@@ -41,9 +40,8 @@ QString defaultCmdFile()
 int main(int argc, char* argv[])
 {
     QCoreApplication app(argc, argv);
-    QLoggingCategory::setFilterRules("default.debug=false");
     QCoreApplication::setApplicationName("dtusim");
-    QCoreApplication::setApplicationVersion("1.3.0");
+    QCoreApplication::setApplicationVersion(QStringLiteral(TELVANE_VERSION));
     std::signal(SIGINT, [](int) { QCoreApplication::quit(); });
     std::signal(SIGTERM, [](int) { QCoreApplication::quit(); });
 

@@ -1,0 +1,3 @@
+#include "commandslog.h"
+
+Q_LOGGING_CATEGORY(lcCommands, "telvane.commands", QtInfoMsg)
