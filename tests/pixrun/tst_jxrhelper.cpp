@@ -30,7 +30,8 @@ const char* const kCrashingInputs[] = {"a8331bb425345ac486cf9599a8f86e9aa4b05cc8
 
 TEST(JpegXrHelper, crashingInputsFailCleanlyThroughEveryReadingExport)
 {
-    const std::string dir = pixtest::tempDir();
+    const pixtest::TempDir temp;
+    const std::string& dir = temp.path();
     for (const char* name : kCrashingInputs) {
         const std::string path = corpusFile(name);
         const std::vector<uint8_t> file = pixtest::readFile(path);
@@ -101,7 +102,8 @@ struct Misbehaviour {
 
 TEST(JpegXrHelper, misbehavingHelpersAreStoppedAndReported)
 {
-    const std::string dir = pixtest::tempDir();
+    const pixtest::TempDir temp;
+    const std::string& dir = temp.path();
     const Misbehaviour cases[] = {
         {"hangs", "exec sleep 30", "took longer than 300 ms"},
         {"spins after answering half", "printf '" + header(0, 4, 4, 8) + "'; while :; do :; done",
@@ -144,7 +146,8 @@ TEST(JpegXrHelper, misbehavingHelpersAreStoppedAndReported)
 TEST(JpegXrHelper, aWellFormedAnswerIsTakenWhateverTheHelper)
 {
     // Guards the test above: the stub mechanism itself can produce a success.
-    const std::string dir = pixtest::tempDir();
+    const pixtest::TempDir temp;
+    const std::string& dir = temp.path();
     const std::string helper = script(
         dir, "good", "cat >/dev/null; printf '" + header(0, 2, 1, 8) + "\\001\\377\\000\\000'");
     const std::vector<uint8_t> input(100, 1);
