@@ -8,9 +8,11 @@ include(${CMAKE_CURRENT_LIST_DIR}/../../cmake/RunChecked.cmake)
 run(cpack --config ${BUILD_DIR}/CPackConfig.cmake -G DEB -B ${WORK_DIR})
 
 set(expect_telvane
-    ./usr/bin/dtusim ./usr/bin/telvane ./usr/share/applications/telvane.desktop
+    ./usr/bin/dtusim ./usr/bin/telvane ./usr/bin/telvanectl ./usr/share/applications/telvane.desktop
+    ./usr/share/bash-completion/completions/telvanectl ./usr/share/man/man1/telvanectl.1
     ./usr/share/icons/hicolor/256x256/apps/telvane.png ./usr/share/telvane/cmds.json)
-set(expect_libpixrun1 ./usr/lib/libpixrun.so.1 ./usr/lib/libpixrun.so.1.0.0)
+set(expect_libpixrun1 ./usr/lib/libpixrun.so.1 ./usr/lib/libpixrun.so.1.0.0
+    ./usr/libexec/pixrun/pixrun-jxrdecode)
 set(expect_libpixrun-dev
     ./usr/include/pixrun.h ./usr/lib/cmake/pixrun/pixrunConfig.cmake
     ./usr/lib/cmake/pixrun/pixrunConfigVersion.cmake ./usr/lib/cmake/pixrun/pixrunTargets.cmake
