@@ -3,7 +3,9 @@
 //   - how long after the stream stops the view shows the last bytes,
 //   - the GUI event loop's latency (a 10 ms timer probe), p99 and max,
 //   - the peak resident memory.
-// Usage: bench_rxtx [--seconds S] [--rate BYTES_PER_S] [--total BYTES] [--timestamps 0|1]
+//   - the processor time per megabyte of the program's threads (the device
+//     end's own time is left out).
+// Usage: bench_rxtx [--seconds S] [--rate BYTES_PER_S] [--total BYTES] [--chunk BYTES] [--timestamps 0|1]
 // Runs offscreen unless QT_QPA_PLATFORM says otherwise.
 
 #include "portparam.h"
@@ -21,6 +23,8 @@
 #include <QTextEdit>
 #include <QThread>
 #include <QTimer>
+
+#include <sys/resource.h>
 
 #include <algorithm>
 #include <atomic>
@@ -42,12 +46,22 @@ qint64 residentKiB()
     return -1;
 }
 
+// Processor time of the whole process (GUI, worker and writer threads), in seconds.
+double cpuSeconds()
+{
+    rusage usage {};
+    getrusage(RUSAGE_SELF, &usage);
+    return double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec)
+           + double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) * 1e-6;
+}
+
 struct Options
 {
     double dSeconds = 60;
     qint64 nRate = 1000000;
     qint64 nTotal = 0;  // 0: rate x seconds
     bool bTimestamps = false;
+    qint64 nChunk = 4096;  // bytes per write at the device end
 };
 
 Options parse(const QStringList& args)
@@ -62,6 +76,8 @@ Options parse(const QStringList& args)
             opt.nRate = value.toLongLong();
         else if (key == QLatin1String("--total"))
             opt.nTotal = value.toLongLong();
+        else if (key == QLatin1String("--chunk"))
+            opt.nChunk = std::max<qint64>(1, value.toLongLong());
         else if (key == QLatin1String("--timestamps"))
             opt.bTimestamps = value.toInt() != 0;
     }
@@ -114,25 +130,26 @@ int main(int argc, char** argv)
     QThread::msleep(200);
     app.processEvents();
 
-    // Device end: paced writes of random bytes in 10 ms slices.
+    // Device end: paced writes of random bytes in chunks of opt.nChunk.
     std::atomic<bool> bWriterDone {false};
+    double dWriterCpu = 0;
     QByteArray lastBytes;
     QElapsedTimer clock;
     qint64 nStopMs = 0;
     QThread* writer = QThread::create([&] {
         std::mt19937 rng(12345);
-        const qint64 nSlice = std::max<qint64>(1, opt.nRate / 100);
+        const qint64 nSlice = opt.nChunk;
         qint64 nSent = 0;
         QElapsedTimer pace;
         pace.start();
         QByteArray slice;
         while (nSent < opt.nTotal) {
             const qint64 nDue = qint64(double(pace.nsecsElapsed()) * 1e-9 * double(opt.nRate));
-            if (nSent >= nDue) {
+            if (nDue - nSent < std::min(nSlice, opt.nTotal - nSent)) {
                 QThread::msleep(2);
                 continue;
             }
-            const int n = int(std::min({nSlice, opt.nTotal - nSent, nDue - nSent}));
+            const int n = int(std::min(nSlice, opt.nTotal - nSent));
             slice.resize(n);
             for (int i = 0; i < n; ++i)
                 slice[i] = char(rng());
@@ -142,6 +159,10 @@ int main(int argc, char** argv)
             lastBytes = (lastBytes + slice).right(64);
         }
         nStopMs = clock.elapsed();
+        rusage usage {};
+        getrusage(RUSAGE_THREAD, &usage);
+        dWriterCpu = double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec)
+                     + double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) * 1e-6;
         bWriterDone = true;
     });
 
@@ -176,6 +197,7 @@ int main(int argc, char** argv)
         app.quit();
     });
 
+    const double dCpuStart = cpuSeconds();
     clock.start();
     probeClock.start();
     probe.start();
@@ -185,6 +207,7 @@ int main(int argc, char** argv)
     app.exec();
     writer->wait();
     delete writer;
+    const double dCpu = cpuSeconds() - dCpuStart - dWriterCpu;
     nPeakKiB = std::max(nPeakKiB, residentKiB());
 
     std::sort(lateness.begin(), lateness.end());
@@ -198,6 +221,7 @@ int main(int argc, char** argv)
     std::printf("GUI timer probe lateness: p50=%lld ms p99=%lld ms max=%lld ms (%zu samples)\n",
                 static_cast<long long>(pct(0.5)), static_cast<long long>(pct(0.99)),
                 static_cast<long long>(lateness.empty() ? -1 : lateness.back()), lateness.size());
+    std::printf("processor time: %.2f s, %.3f s per MB\n", dCpu, dCpu / (double(opt.nTotal) / 1e6));
     std::printf("chunks delivered: %lld\n", static_cast<long long>(nChunks));
     std::printf("peak resident memory: %.1f MB; view %d chars in %d paragraphs; store %d bytes\n",
                 double(nPeakKiB) / 1024.0, doc->characterCount(), doc->blockCount(),
