@@ -190,7 +190,8 @@ int main(int argc, char** argv)
             return;
         const QByteArray tail = lastBytes.right(8);
         const QString shown = doc->lastBlock().text();
-        if (!page.rxDisplay().store().endsWith(tail.toHex())
+        const std::deque<RxEntry>& store = page.rxDisplay().store();
+        if (store.empty() || !store.back().data.endsWith(tail.right(4))
             || !shown.endsWith(QString::fromLatin1(tail.right(4).toHex(' ').toUpper())))
             return;
         nDoneMs = clock.elapsed();
@@ -223,7 +224,7 @@ int main(int argc, char** argv)
                 static_cast<long long>(lateness.empty() ? -1 : lateness.back()), lateness.size());
     std::printf("processor time: %.2f s, %.3f s per MB\n", dCpu, dCpu / (double(opt.nTotal) / 1e6));
     std::printf("chunks delivered: %lld\n", static_cast<long long>(nChunks));
-    std::printf("peak resident memory: %.1f MB; view %d chars in %d paragraphs; store %d bytes\n",
+    std::printf("peak resident memory: %.1f MB; view %d chars in %d paragraphs; store %zu chunks\n",
                 double(nPeakKiB) / 1024.0, doc->characterCount(), doc->blockCount(),
                 page.rxDisplay().store().size());
 

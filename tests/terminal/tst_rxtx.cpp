@@ -1,3 +1,4 @@
+#include "hexcodec.h"
 #include "rxdisplay.h"
 #include "loadrxtx.h"
 #include "rxtx.h"
@@ -49,9 +50,10 @@ private slots:
     void subPacketTimeOutIsTakenFromTheField();
     void receivedChunksRunTogetherWithoutTimestamps();
     void timestampedLinesCarryTimeAndDirection();
-    void characterViewStopsAtZeroAndReRendersInLowercase();
+    void switchingTheDisplayModeBackAndForthKeepsEverything();
     void decodedAnswersShowOnlyWhenEnabled();
     void clearingEmptiesViewAndStore();
+    void receiveViewSkipsShapingUnderAStyleSheetFont();
     void viewStaysBoundedAndShowsTheNewestData();
     void settingsRoundTrip();
     void unknownStoredModesFallBackToHex();
@@ -384,21 +386,23 @@ void TestRxTx::timestampedLinesCarryTimeAndDirection()
     QTRY_COMPARE(rxText(), QStringLiteral("[12:00:00.000]<< AABB\n[12:00:00.000]>> 01CC\n[12:00:00.000]<< DD"));
 }
 
-void TestRxTx::characterViewStopsAtZeroAndReRendersInLowercase()
+void TestRxTx::switchingTheDisplayModeBackAndForthKeepsEverything()
 {
-    load({{"RxTimeStamp", false}, {"RxMode", 1}});
+    load({{"RxMode", 1}, {"RxDecode", true}});
     QVERIFY(find<QRadioButton>("radioRxChar")->isChecked());
+    qint64 now = 0;
+    m_page->rxDisplay().setClock([&now] { return now += 1000; }, [] { return QStringLiteral("[T]"); });
+    m_page->rxDisplay().applySubPkgTime(20);
     m_page->showRx(QByteArray::fromHex("410042"), 0);
-    QTRY_COMPARE(rxText(), QStringLiteral("A"));
+    m_page->showRx(QByteArray::fromHex("AB0D"), 1);
+    m_page->showDecode(QStringLiteral("信道 3"));
+    const QString first = QStringLiteral("[T]<< A\u2400B\n[T]>> \ufffd\n\n信道 3");
+    QTRY_COMPARE(rxText(), first);
 
-    m_page->showRx(QByteArray::fromHex("AB0D"), 1);  // sent data is not stored
-    QTest::mouseClick(find<QRadioButton>("radioRxHex"), Qt::LeftButton);
-    QCOMPARE(rxText(), QStringLiteral("41 00 42"));
-    m_page->showRx(QByteArray::fromHex("CD"), 0);
-    QTRY_COMPARE(rxText(), QStringLiteral("41 00 42CD"));
-
-    QTest::mouseClick(find<QRadioButton>("radioRxChar"), Qt::LeftButton);
-    QCOMPARE(rxText(), QStringLiteral("A"));
+    find<QRadioButton>("radioRxHex")->click();
+    QTRY_COMPARE(rxText(), QStringLiteral("[T]<< 41 00 42\n[T]>> AB 0D\n信道 3"));
+    find<QRadioButton>("radioRxChar")->click();
+    QTRY_COMPARE(rxText(), first);
 }
 
 void TestRxTx::decodedAnswersShowOnlyWhenEnabled()
@@ -420,9 +424,17 @@ void TestRxTx::clearingEmptiesViewAndStore()
     QTRY_COMPARE(rxText(), QStringLiteral("01"));
     QTest::mouseClick(find<QPushButton>("pbClearRx"), Qt::LeftButton);
     QCOMPARE(rxText(), QString());
-    QVERIFY(m_page->rxDisplay().store().isEmpty());
+    QVERIFY(m_page->rxDisplay().store().empty());
     QTest::mouseClick(find<QRadioButton>("radioRxChar"), Qt::LeftButton);
     QCOMPARE(rxText(), QString());
+}
+
+void TestRxTx::receiveViewSkipsShapingUnderAStyleSheetFont()
+{
+    m_page->setStyleSheet(QStringLiteral("QWidget { font: 13pt \"Sans\"; }"));
+    const QFont font = find<QTextEdit>("textEditRx")->document()->defaultFont();
+    QCOMPARE(font.pointSize(), 13);
+    QVERIFY(font.styleStrategy() & QFont::PreferNoShaping);
 }
 
 void TestRxTx::viewStaysBoundedAndShowsTheNewestData()
@@ -449,11 +461,12 @@ void TestRxTx::viewStaysBoundedAndShowsTheNewestData()
     QTest::mouseClick(find<QRadioButton>("radioRxChar"), Qt::LeftButton);
     QTest::mouseClick(find<QRadioButton>("radioRxHex"), Qt::LeftButton);
     QTRY_VERIFY(!m_page->rxDisplay().hasPending());
-    const QByteArray store = m_page->rxDisplay().store();
-    QVERIFY(store.size() >= 2 * RxDisplay::kStoreCapBytes);
-    QVERIFY(store.endsWith(chunk.toHex()));
-    QCOMPARE(find<QTextEdit>("textEditRx")->toPlainText().remove(QLatin1Char('\n')),
-             QString::fromLatin1(QByteArray::fromHex(store).toHex(' ')));
+    QString stored;
+    for (const RxEntry& entry : m_page->rxDisplay().store())
+        stored += hexDisplayText(entry.data);
+    QVERIFY(stored.size() >= 3 * RxDisplay::kStoreCapBytes / 2);
+    QVERIFY(stored.endsWith(hexDisplayText(chunk)));
+    QCOMPARE(find<QTextEdit>("textEditRx")->toPlainText().remove(QLatin1Char('\n')), stored);
 }
 
 void TestRxTx::settingsRoundTrip()
