@@ -6,7 +6,10 @@
 #include "txcomposer.h"
 #include "ui_rxtx.h"
 
+#include <QDateTime>
+#include <QFileDialog>
 #include <QMessageBox>
+#include <QSaveFile>
 #include <QRegularExpressionValidator>
 #include <QScrollBar>
 #include <QSettings>
@@ -23,6 +26,7 @@ constexpr int kTxMaxBlocks = 100000;
 constexpr int kFlushChars = 32 * 1024;
 
 const char* const kWarnTitle = "告警";
+const char* const kErrorTitle = "错误";
 
 int modeOrHex(int nMode)
 {
@@ -56,6 +60,8 @@ RxTx::RxTx(QWidget* parent)
     connect(m_ui->pbClearRx, &QPushButton::clicked, this, &RxTx::clearRx);
     connect(m_ui->pbClearTx, &QPushButton::clicked, m_ui->textEditTx, &QTextEdit::clear);
     connect(m_ui->pbSend, &QPushButton::clicked, this, &RxTx::send);
+    connect(m_ui->chkSaveLog, &QCheckBox::toggled, this, &RxTx::setSaveLog);
+    connect(m_ui->pbExport, &QPushButton::clicked, this, &RxTx::exportRx);
 
     m_ui->editDstUsrId->setValidator(new QRegularExpressionValidator(
         QRegularExpression(QStringLiteral("^[1-9][0-9]{1,8}$")), m_ui->editDstUsrId));
@@ -164,6 +170,10 @@ void RxTx::saveSettings(QSettings* settings)
 
 void RxTx::showRx(QByteArray data, int nDir)
 {
+    if (m_log.isOpen() && !m_log.write(data, nDir, QDateTime::currentDateTime())) {
+        // Not from inside the data path: a modal box would stall it.
+        QMetaObject::invokeMethod(this, &RxTx::logFailed, Qt::QueuedConnection);
+    }
     m_rxDisplay.addChunk(data, nDir);
     scheduleFlush();
 }
@@ -336,6 +346,66 @@ void RxTx::clearRx()
     flushRx();
     if (m_ui->chkTimestamp->isChecked())
         editSubPkgTimeFinish();
+}
+
+void RxTx::setSaveLog(bool bCheck)
+{
+    if (!bCheck) {
+        m_log.close();
+        return;
+    }
+    const QString strPath = chooseSaveFile(QStringLiteral("保存日志"), QStringLiteral("日志 (*.log *.txt);;所有文件 (*)"));
+    if (strPath.isEmpty() || !startLog(strPath)) {
+        const QSignalBlocker blocker(m_ui->chkSaveLog);
+        m_ui->chkSaveLog->setChecked(false);
+    }
+}
+
+bool RxTx::startLog(const QString& strPath)
+{
+    if (m_log.open(strPath, m_nLogCapBytes)) {
+        const QSignalBlocker blocker(m_ui->chkSaveLog);
+        m_ui->chkSaveLog->setChecked(true);
+        return true;
+    }
+    showMessage(m_messageHook, this, QMessageBox::Critical, QString::fromUtf8(kErrorTitle),
+                QStringLiteral("无法写入日志文件\n%1").arg(m_log.errorString()));
+    return false;
+}
+
+void RxTx::logFailed()
+{
+    if (m_log.isOpen() || !m_ui->chkSaveLog->isChecked())
+        return;
+    {
+        const QSignalBlocker blocker(m_ui->chkSaveLog);
+        m_ui->chkSaveLog->setChecked(false);
+    }
+    showMessage(m_messageHook, this, QMessageBox::Critical, QString::fromUtf8(kErrorTitle),
+                QStringLiteral("日志写入失败, 已停止保存日志\n%1").arg(m_log.errorString()));
+}
+
+void RxTx::exportRx()
+{
+    flushRx();
+    while (m_rxDisplay.hasPending())
+        flushRx();
+    const QString strPath = chooseSaveFile(QStringLiteral("导出"), QStringLiteral("文本 (*.txt);;所有文件 (*)"));
+    if (strPath.isEmpty())
+        return;
+    QSaveFile file(strPath);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Text)
+        || file.write(m_ui->textEditRx->toPlainText().toUtf8()) < 0 || !file.commit()) {
+        showMessage(m_messageHook, this, QMessageBox::Critical, QString::fromUtf8(kErrorTitle),
+                    QStringLiteral("导出失败\n%1: %2").arg(strPath, file.errorString()));
+    }
+}
+
+QString RxTx::chooseSaveFile(const QString& strTitle, const QString& strFilter)
+{
+    if (m_saveFileChooser)
+        return m_saveFileChooser(strTitle, strFilter);
+    return QFileDialog::getSaveFileName(this, strTitle, QString(), strFilter);
 }
 
 void RxTx::warn(const QString& strTitle, const QString& strText)

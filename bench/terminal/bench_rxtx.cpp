@@ -5,7 +5,9 @@
 //   - the peak resident memory.
 //   - the processor time per megabyte of the program's threads (the device
 //     end's own time is left out).
-// Usage: bench_rxtx [--seconds S] [--rate BYTES_PER_S] [--total BYTES] [--chunk BYTES] [--timestamps 0|1]
+// With --log 1 the page also keeps its session log, which is checked
+// against the stream afterwards.
+// Usage: bench_rxtx [--seconds S] [--rate BYTES_PER_S] [--total BYTES] [--chunk BYTES] [--timestamps 0|1] [--log 0|1]
 // Runs offscreen unless QT_QPA_PLATFORM says otherwise.
 
 #include "portparam.h"
@@ -62,6 +64,7 @@ struct Options
     qint64 nTotal = 0;  // 0: rate x seconds
     bool bTimestamps = false;
     qint64 nChunk = 4096;  // bytes per write at the device end
+    bool bLog = false;
 };
 
 Options parse(const QStringList& args)
@@ -78,6 +81,8 @@ Options parse(const QStringList& args)
             opt.nTotal = value.toLongLong();
         else if (key == QLatin1String("--chunk"))
             opt.nChunk = std::max<qint64>(1, value.toLongLong());
+        else if (key == QLatin1String("--log"))
+            opt.bLog = value.toInt() != 0;
         else if (key == QLatin1String("--timestamps"))
             opt.bTimestamps = value.toInt() != 0;
     }
@@ -109,6 +114,9 @@ int main(int argc, char** argv)
         settings.setValue(QStringLiteral("RxTx/RxTimeStamp"), opt.bTimestamps);
         page.loadSettings(&settings);
     }
+    const QString logPath = dir.filePath(QStringLiteral("session.log"));
+    if (opt.bLog && !page.startLog(logPath))
+        return 1;
     page.resize(1000, 700);
     page.show();
     QTextDocument* doc = page.findChild<QTextEdit*>(QStringLiteral("textEditRx"))->document();
@@ -134,6 +142,7 @@ int main(int argc, char** argv)
     std::atomic<bool> bWriterDone {false};
     double dWriterCpu = 0;
     QByteArray lastBytes;
+    QByteArray allBytes;
     QElapsedTimer clock;
     qint64 nStopMs = 0;
     QThread* writer = QThread::create([&] {
@@ -157,6 +166,8 @@ int main(int argc, char** argv)
                 break;
             nSent += n;
             lastBytes = (lastBytes + slice).right(64);
+            if (opt.bLog)
+                allBytes += slice;
         }
         nStopMs = clock.elapsed();
         rusage usage {};
@@ -228,7 +239,23 @@ int main(int argc, char** argv)
                 double(nPeakKiB) / 1024.0, doc->characterCount(), doc->blockCount(),
                 page.rxDisplay().store().size());
 
+    bool bLogExact = true;
+    if (opt.bLog) {
+        // Received lines: "yyyy-MM-dd hh:mm:ss.zzz << XX XX ...  |text|".
+        QFile log(logPath);
+        QByteArray logged;
+        if (log.open(QIODevice::ReadOnly)) {
+            for (const QByteArray& line : log.readAll().split('\n')) {
+                if (line.size() >= 30 && line.mid(23, 4) == " << ")
+                    logged += QByteArray::fromHex(line.mid(26, 3 * ((line.size() - 30) / 4)));
+            }
+        }
+        bLogExact = logged == allBytes;
+        std::printf("session log: %lld bytes logged, %s\n", static_cast<long long>(logged.size()),
+                    bLogExact ? "byte-exact" : "DIFFERS from the stream");
+    }
+
     workerThread.quit();
     workerThread.wait();
-    return nDoneMs < 0 ? 2 : 0;
+    return nDoneMs < 0 || !bLogExact ? 2 : 0;
 }

@@ -54,6 +54,8 @@ private slots:
     void decodedAnswersShowOnlyWhenEnabled();
     void clearingEmptiesViewAndStore();
     void receiveViewSkipsShapingUnderAStyleSheetFont();
+    void sessionLogFollowsItsCheckBox();
+    void exportSavesTheReceiveView();
     void viewStaysBoundedAndShowsTheNewestData();
     void settingsRoundTrip();
     void unknownStoredModesFallBackToHex();
@@ -435,6 +437,51 @@ void TestRxTx::receiveViewSkipsShapingUnderAStyleSheetFont()
     const QFont font = find<QTextEdit>("textEditRx")->document()->defaultFont();
     QCOMPARE(font.pointSize(), 13);
     QVERIFY(font.styleStrategy() & QFont::PreferNoShaping);
+}
+
+void TestRxTx::sessionLogFollowsItsCheckBox()
+{
+    load({{"RxTimeStamp", false}});
+    QString chosen;
+    m_page->setSaveFileChooser([&chosen](const QString&, const QString&) { return chosen; });
+    QCheckBox* chk = find<QCheckBox>("chkSaveLog");
+
+    chk->click();  // the operator cancels the file dialog
+    QVERIFY(!chk->isChecked());
+    chosen = m_dir.filePath(QStringLiteral("missing/s.log"));
+    chk->click();
+    QVERIFY(!chk->isChecked());
+    QCOMPARE(m_warnings.size(), 1);
+    QCOMPARE(m_warnings.at(0).strTitle, QStringLiteral("错误"));
+
+    chosen = m_dir.filePath(QStringLiteral("s.log"));
+    chk->click();
+    QVERIFY(chk->isChecked());
+    m_page->showRx(QByteArray::fromHex("4100"), 0);
+    m_page->showRx("B", 1);
+    QFile file(chosen);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QList<QByteArray> lines = file.readAll().split('\n');
+    QCOMPARE(lines.size(), 3);
+    QVERIFY2(lines.at(0).endsWith(" << 41 00  |A.|"), lines.at(0).constData());
+    QVERIFY2(lines.at(1).endsWith(" >> 42  |B|"), lines.at(1).constData());
+
+    chk->click();
+    QVERIFY(!m_page->sessionLog().isOpen());
+    m_page->showRx("C", 0);
+    QCOMPARE(file.readAll(), QByteArray());
+}
+
+void TestRxTx::exportSavesTheReceiveView()
+{
+    load({{"RxTimeStamp", false}, {"RxMode", 1}});
+    const QString path = m_dir.filePath(QStringLiteral("view.txt"));
+    m_page->setSaveFileChooser([&path](const QString&, const QString&) { return path; });
+    m_page->showRx("line 1\r\n信道", 0);  // exported before the view's batch is due
+    QTest::mouseClick(find<QPushButton>("pbExport"), Qt::LeftButton);
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(QString::fromUtf8(file.readAll()), QStringLiteral("line 1\n信道"));
 }
 
 void TestRxTx::viewStaysBoundedAndShowsTheNewestData()
