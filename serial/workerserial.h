@@ -62,6 +62,9 @@ public slots:
     void setParity(int nParity);
     void sendData(QByteArray data);
     void closePort();
+    // The modem control lines, set now when open and at every open.
+    void setDtr(bool bOn);
+    void setRts(bool bOn);
 
 signals:
     void openState(int err);
@@ -87,6 +90,7 @@ private:
     void clearBuffers();
     bool isCurrentPort(const QString& strPort) const;
     static int openFailureCode(QSerialPort::SerialPortError error);
+    void applyLines();
 
     QSerialPort* m_serialPort = nullptr;
     FrameCutter m_rxBuffer;
@@ -94,4 +98,6 @@ private:
     int m_timerId = 0;
     int m_nBufferTimeoutMs = kBufferTimeoutMs;
     std::atomic<PortState> m_state { PortState::Closed };
+    bool m_bDtr = true;
+    bool m_bRts = true;
 };
