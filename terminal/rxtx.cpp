@@ -8,6 +8,8 @@
 
 #include <QDateTime>
 #include <QFileDialog>
+#include <QKeyEvent>
+#include <QShortcut>
 #include <QMessageBox>
 #include <QSaveFile>
 #include <QRegularExpressionValidator>
@@ -90,6 +92,34 @@ RxTx::RxTx(QWidget* parent)
 
     m_flushTimer.setSingleShot(true);
     connect(&m_flushTimer, &QTimer::timeout, this, &RxTx::flushRx);
+
+    m_ui->widgetFind->hide();
+    connect(m_ui->editFind, &QLineEdit::returnPressed, this, &RxTx::findNext);
+    connect(m_ui->pbFindNext, &QPushButton::clicked, this, &RxTx::findNext);
+    connect(m_ui->pbFindPrev, &QPushButton::clicked, this, &RxTx::findPrevious);
+    connect(m_ui->cmbHistory, QOverload<int>::of(&QComboBox::activated), this, &RxTx::recallHistory);
+    m_ui->textEditTx->installEventFilter(this);
+    m_ui->editFind->installEventFilter(this);
+    setupShortcuts();
+}
+
+void RxTx::setupShortcuts()
+{
+    const auto add = [this](const QKeySequence& keys, QWidget* scope, auto slot) {
+        auto* shortcut = new QShortcut(keys, scope);
+        shortcut->setContext(Qt::WidgetWithChildrenShortcut);
+        connect(shortcut, &QShortcut::activated, this, slot);
+    };
+    add(QKeySequence(Qt::CTRL | Qt::Key_Return), this, &RxTx::send);
+    add(QKeySequence(Qt::CTRL | Qt::Key_Enter), this, &RxTx::send);
+    add(QKeySequence(Qt::CTRL | Qt::Key_L), this, &RxTx::clearRx);
+    add(QKeySequence::Find, this, &RxTx::showFind);
+    add(QKeySequence::FindNext, this, &RxTx::findNext);
+    add(QKeySequence::FindPrevious, this, &RxTx::findPrevious);
+    add(QKeySequence(Qt::Key_Escape), m_ui->widgetFind, [this] {
+        m_ui->widgetFind->hide();
+        m_ui->textEditRx->setFocus();
+    });
 }
 
 RxTx::~RxTx()
@@ -141,6 +171,9 @@ void RxTx::loadSettings(QSettings* settings)
     setTerminalIdChkState(bTerminalId);
     m_ui->editTerminalId->setText(settings->value(QStringLiteral("TerminalId"), QStringLiteral("0")).toString());
 
+    m_history.setItems(settings->value(QStringLiteral("TxHistory")).toStringList());
+    fillHistoryBox();
+
     settings->endGroup();
 }
 
@@ -165,6 +198,7 @@ void RxTx::saveSettings(QSettings* settings)
     settings->setValue(QStringLiteral("CheckedInterval"), m_ui->chkInterval->isChecked());
     settings->setValue(QStringLiteral("Interval"), m_ui->editInterval->text());
     settings->setValue(QStringLiteral("DstAddr"), m_ui->editDstAddr->text());
+    settings->setValue(QStringLiteral("TxHistory"), m_history.items());
     settings->endGroup();
 }
 
@@ -210,6 +244,7 @@ void RxTx::send()
     switch (result.error) {
     case TxError::None:
         emit sendData(result.bytes);
+        remember(opt.strText);
         return;
     case TxError::Nothing:
         return;
@@ -229,6 +264,89 @@ void RxTx::send()
     warn(QString::fromUtf8(kWarnTitle), QStringLiteral(" %1不能为空\n请输入%1").arg(strWhat));
     emptyField->setText(QStringLiteral("0"));
     emptyField->selectAll();
+}
+
+void RxTx::remember(const QString& strText)
+{
+    m_history.add(strText);
+    fillHistoryBox();
+}
+
+void RxTx::fillHistoryBox()
+{
+    const QSignalBlocker blocker(m_ui->cmbHistory);
+    m_ui->cmbHistory->clear();
+    for (const QString& strItem : m_history.items())
+        // One line per item: line breaks show as a return sign.
+        m_ui->cmbHistory->addItem(QString(strItem).replace(QLatin1Char('\n'), QChar(0x21B5)), strItem);
+    m_ui->cmbHistory->setCurrentIndex(-1);
+}
+
+void RxTx::recallHistory(int nIndex)
+{
+    if (nIndex >= 0)
+        showTxText(m_ui->cmbHistory->itemData(nIndex).toString());
+}
+
+void RxTx::showTxText(const QString& strText)
+{
+    m_ui->textEditTx->setPlainText(strText);
+    m_ui->textEditTx->moveCursor(QTextCursor::End);
+}
+
+bool RxTx::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() != QEvent::KeyPress)
+        return QWidget::eventFilter(watched, event);
+    const auto* key = static_cast<QKeyEvent*>(event);
+    if (watched == m_ui->editFind && (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter)
+        && key->modifiers() & Qt::ShiftModifier) {
+        findPrevious();
+        return true;
+    }
+    // Up on the first line and Down on the last line of the send box walk
+    // through the history; elsewhere they move the caret as usual.
+    if (watched == m_ui->textEditTx && key->modifiers() == Qt::NoModifier) {
+        QTextCursor cursor = m_ui->textEditTx->textCursor();
+        QString strText;
+        if (key->key() == Qt::Key_Up && !cursor.movePosition(QTextCursor::Up)
+            && m_history.older(m_ui->textEditTx->toPlainText(), &strText)) {
+            showTxText(strText);
+            return true;
+        }
+        if (key->key() == Qt::Key_Down && !cursor.movePosition(QTextCursor::Down) && m_history.newer(&strText)) {
+            showTxText(strText);
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void RxTx::showFind()
+{
+    m_ui->widgetFind->show();
+    m_ui->editFind->setFocus();
+    m_ui->editFind->selectAll();
+}
+
+void RxTx::find(bool bBackward)
+{
+    const QString strText = m_ui->editFind->text();
+    if (strText.isEmpty())
+        return;
+    m_ui->widgetFind->show();
+    QTextEdit* view = m_ui->textEditRx;
+    const QTextDocument::FindFlags flags = bBackward ? QTextDocument::FindBackward : QTextDocument::FindFlags();
+    bool bFound = view->find(strText, flags);
+    if (!bFound) {
+        // Wrap around once.
+        const QTextCursor keep = view->textCursor();
+        view->moveCursor(bBackward ? QTextCursor::End : QTextCursor::Start);
+        bFound = view->find(strText, flags);
+        if (!bFound)
+            view->setTextCursor(keep);
+    }
+    m_ui->lblFindState->setText(bFound ? QString() : QStringLiteral("未找到"));
 }
 
 void RxTx::setDstUsrIdChkState(int nChkState)
@@ -446,8 +564,8 @@ void RxTx::flushRx()
     if (m_rxDisplay.hasPending())
         m_flushTimer.start(0);
 
-    // Follow the newest data unless the operator is working in the view.
-    if (!view->hasFocus()) {
+    // Follow the newest data unless the operator is working in the view or searching it.
+    if (!view->hasFocus() && !m_ui->widgetFind->isVisible()) {
         cursor.movePosition(QTextCursor::End);
         view->setTextCursor(cursor);
     }

@@ -2,6 +2,7 @@
 
 #include "messagehook.h"
 #include "rxdisplay.h"
+#include "sendhistory.h"
 #include "sessionlog.h"
 
 #include <QButtonGroup>
@@ -70,8 +71,18 @@ private slots:
     void setSaveLog(bool bCheck);
     void exportRx();
     void logFailed();
+    void showFind();
+    void findNext() { find(false); }
+    void findPrevious() { find(true); }
+    void recallHistory(int nIndex);
 
 private:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void find(bool bBackward);
+    void setupShortcuts();
+    void remember(const QString& strText);
+    void fillHistoryBox();
+    void showTxText(const QString& strText);
     void warn(const QString& strTitle, const QString& strText);
     QString chooseSaveFile(const QString& strTitle, const QString& strFilter);
     void scheduleFlush();
@@ -88,5 +99,6 @@ private:
     MessageHook m_messageHook;
     SaveFileChooser m_saveFileChooser;
     SessionLog m_log;
+    SendHistory m_history;
     qint64 m_nLogCapBytes = SessionLog::kDefaultCapBytes;
 };
