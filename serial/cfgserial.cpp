@@ -14,6 +14,7 @@
 #include <QRegularExpression>
 #include <QRegularExpressionValidator>
 #include <QSettings>
+#include <QShortcut>
 #include <QTimer>
 
 namespace {
@@ -52,6 +53,10 @@ CfgSerial::CfgSerial(QWidget* parent)
             &CfgSerial::baudChange);
     connect(m_ui->pbConnect, &QPushButton::clicked, this, &CfgSerial::openAndClose);
     connect(m_ui->pbRefresh, &QPushButton::clicked, this, [this] { availablePorts(false); });
+    // F5 anywhere in the window, as in a browser.
+    auto* refresh = new QShortcut(QKeySequence(Qt::Key_F5), this);
+    refresh->setContext(Qt::WindowShortcut);
+    connect(refresh, &QShortcut::activated, m_ui->pbRefresh, &QPushButton::click);
     connect(m_ui->cmbPort, &QComboBox::editTextChanged, this, &CfgSerial::renamePort);
     connect(m_ui->pbDetail, &QPushButton::clicked, this, &CfgSerial::openCfgDetail);
     connect(m_ui->chkDtr, &QCheckBox::toggled, this, &CfgSerial::setDtr);

@@ -58,6 +58,7 @@ private slots:
     void friendlyNameSurvivesRestart();
     void validatorRefusesForeignCharacters();
     void refreshKeepsFriendlyNameOfPortWeHold();
+    void f5RefreshesThePortList();
     void storedNamesFollowSystemNameAndAreRewrittenByPosition();
     void choosingBusyPortWarnsAndRestoresSelection();
     void openAndCloseToggleButtonAndSignals();
@@ -258,6 +259,19 @@ void TestCfgSerial::refreshKeepsFriendlyNameOfPortWeHold()
     // The refresh saved the names first.
     std::unique_ptr<QSettings> ini(openIni());
     QCOMPARE(ini->value("port_rename_1").toString(), QString("Radio"));
+}
+
+void TestCfgSerial::f5RefreshesThePortList()
+{
+    makePanel(m_entries);
+    std::unique_ptr<QSettings> ini(openIni());
+    m_panel->loadSettings(ini.get());
+    m_panel->show();
+    QApplication::setActiveWindow(m_panel.get());
+    QVERIFY(QTest::qWaitForWindowActive(m_panel.get()));
+    m_entries.append(PortEntry { "ttyACM0", false, {}, {} });
+    QTest::keyClick(combo("cmbBaud"), Qt::Key_F5);
+    QCOMPARE(combo("cmbPort")->count(), 4);
 }
 
 void TestCfgSerial::storedNamesFollowSystemNameAndAreRewrittenByPosition()
