@@ -45,13 +45,14 @@ void PortRecovery::stop()
 
 void PortRecovery::look()
 {
-    const QString strFound = m_finder(m_strSystem, m_strSerial);
-    if (!strFound.isEmpty()) {
-        emit portBack(strFound);
-        return;
-    }
+    // Checked first: a port that is there but keeps refusing to open must
+    // not keep the search alive for ever.
     if (m_since.elapsed() >= m_nWindowMs) {
         stop();
         emit gaveUp();
+        return;
     }
+    const QString strFound = m_finder(m_strSystem, m_strSerial);
+    if (!strFound.isEmpty())
+        emit portBack(strFound);
 }

@@ -1,8 +1,8 @@
 #include "sessionlog.h"
 
-#include <QFileInfo>
+#include "hexcodec.h"
 
-#include <algorithm>
+#include <QFileInfo>
 
 bool SessionLog::open(const QString& strPath, qint64 nCapBytes)
 {
@@ -56,27 +56,16 @@ bool SessionLog::write(const QByteArray& data, int nDir, const QDateTime& time)
 
 QByteArray SessionLog::formatLine(const QByteArray& data, int nDir, const QDateTime& time)
 {
-    static const char kDigits[] = "0123456789ABCDEF";
-    const QByteArray stamp = time.toString(QStringLiteral("yyyy-MM-dd hh:mm:ss.zzz")).toLatin1();
-    const int n = data.size();
-    // Filled through a pointer: this runs for every chunk at line rate.
-    QByteArray line(stamp.size() + 3 + 3 * n + 3 + n + 2, Qt::Uninitialized);
-    char* out = line.data();
-    out = std::copy(stamp.cbegin(), stamp.cend(), out);
-    out = std::copy_n(nDir == 1 ? " >>" : " <<", 3, out);
-    for (int i = 0; i < n; ++i) {
-        const auto byte = uchar(data.at(i));
-        *out++ = ' ';
-        *out++ = kDigits[byte >> 4];
-        *out++ = kDigits[byte & 0x0F];
-    }
-    out = std::copy_n("  |", 3, out);
-    for (int i = 0; i < n; ++i) {
+    QByteArray text(data.size(), Qt::Uninitialized);
+    for (int i = 0; i < data.size(); ++i) {
         const char c = data.at(i);
-        *out++ = c >= 0x20 && c <= 0x7E ? c : '.';
+        text[i] = c >= 0x20 && c <= 0x7E ? c : '.';
     }
-    *out++ = '|';
-    *out = '\n';
+    QByteArray line = time.toString(QStringLiteral("yyyy-MM-dd hh:mm:ss.zzz")).toLatin1();
+    line += nDir == 1 ? " >>" : " <<";
+    if (!data.isEmpty())
+        line += ' ' + hexDisplayText(data).toLatin1();
+    line += "  |" + text + "|\n";
     return line;
 }
 

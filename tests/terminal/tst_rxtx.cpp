@@ -435,7 +435,7 @@ void TestRxTx::clearingEmptiesViewAndStore()
     QTest::mouseClick(find<QPushButton>("pbClearRx"), Qt::LeftButton);
     QCOMPARE(rxText(), QString());
     QVERIFY(m_page->rxDisplay().store().empty());
-    QTest::mouseClick(find<QRadioButton>("radioRxChar"), Qt::LeftButton);
+    find<QRadioButton>("radioRxChar")->click();
     QCOMPARE(rxText(), QString());
 }
 
@@ -613,8 +613,8 @@ void TestRxTx::viewStaysBoundedAndShowsTheNewestData()
         QVERIFY(block.length() <= RxDisplay::kParagraphChars + 1);
 
     // A mode switch re-renders the stored tail, which fits the view.
-    QTest::mouseClick(find<QRadioButton>("radioRxChar"), Qt::LeftButton);
-    QTest::mouseClick(find<QRadioButton>("radioRxHex"), Qt::LeftButton);
+    find<QRadioButton>("radioRxChar")->click();
+    find<QRadioButton>("radioRxHex")->click();
     QTRY_VERIFY(!m_page->rxDisplay().hasPending());
     QString stored;
     for (const RxEntry& entry : m_page->rxDisplay().store())
