@@ -175,9 +175,13 @@ void RxDisplay::emitText(QString strText, bool bNewBlock)
     if (m_nParaLen > 0 && m_nParaLen + strText.size() > kParagraphChars)
         startParagraph();
     while (strText.size() > kParagraphChars) {
-        push(strText.left(kParagraphChars));
+        // Cut after a space where there is one, so that a timestamp in front
+        // does not shift the cut into the middle of a hex pair.
+        const int nSpace = strText.lastIndexOf(QLatin1Char(' '), kParagraphChars - 1);
+        const int nCut = nSpace >= kParagraphChars / 2 ? nSpace + 1 : kParagraphChars;
+        push(strText.left(nCut));
         startParagraph();
-        strText.remove(0, kParagraphChars);
+        strText.remove(0, nCut);
     }
     push(strText);
 }

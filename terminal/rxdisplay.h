@@ -47,7 +47,7 @@ public:
     static constexpr int kViewChars = 1 << 20;
     static constexpr int kStoreCapBytes = kViewChars / 4;
     static constexpr int kStoreCapEntries = kStoreCapBytes / 16;
-    static constexpr int kParagraphChars = 3072;  // a multiple of 3: hex pairs stay whole
+    static constexpr int kParagraphChars = 3072;
     static constexpr int kMinSubPkgTime = 20;
     // Character mode shows a zero byte as this visible sign.
     static constexpr char16_t kZeroSign = 0x2400;

@@ -1,6 +1,7 @@
 #include "hexcodec.h"
 #include "rxdisplay.h"
 
+#include <QRegularExpression>
 #include <QTest>
 
 namespace {
@@ -75,6 +76,7 @@ private slots:
     void decodedAnswerIsAParagraph();
     void storeKeepsTheMostRecentEntriesWithinItsCaps_data();
     void storeKeepsTheMostRecentEntriesWithinItsCaps();
+    void longRunsAreSplitIntoBoundedParagraphsWithIdenticalText_data();
     void longRunsAreSplitIntoBoundedParagraphsWithIdenticalText();
     void pendingTextBeyondTheViewCapIsDropped();
     void pendingTextIsHandedOutInBoundedBatches();
@@ -298,25 +300,37 @@ void TestRxDisplay::storeKeepsTheMostRecentEntriesWithinItsCaps()
     QCOMPARE(withoutBreaks(render(d)), withoutBreaks(expected));
 }
 
+void TestRxDisplay::longRunsAreSplitIntoBoundedParagraphsWithIdenticalText_data()
+{
+    QTest::addColumn<QString>("stamp");
+    QTest::newRow("without timestamps") << QString();
+    QTest::newRow("with timestamps") << QStringLiteral("[12:00:00.000]");  // shifts the hex by 17 characters
+}
+
 void TestRxDisplay::longRunsAreSplitIntoBoundedParagraphsWithIdenticalText()
 {
+    QFETCH(QString, stamp);
     RxDisplay& d = m_display;
+    d.setClock([this] { return m_nNow += 100; }, [stamp] { return stamp; });
+    d.setTimestamps(!stamp.isEmpty());
+    const QString mark = stamp.isEmpty() ? QString() : stamp + QStringLiteral("<< ");
     QString expected;
     for (int i = 0; i < 200; ++i) {
         const QByteArray chunk = noZeroBytes(100 + i, i);
         d.addChunk(chunk, 0);
-        expected += hexDisplayText(chunk);
+        expected += mark + hexDisplayText(chunk);
     }
     const QByteArray big = noZeroBytes(5000, 3);  // one chunk longer than a paragraph
     d.addChunk(big, 0);
-    expected += hexDisplayText(big);
+    expected += mark + hexDisplayText(big);
 
     const QString view = render(d);
     const QStringList paragraphs = view.split(QLatin1Char('\n'));
     QVERIFY(paragraphs.size() > 1);
+    const QRegularExpression wholePairs(QStringLiteral("^(\\[.*<< )?([0-9A-F]{2} ?)+$"));
     for (const QString& paragraph : paragraphs) {
         QVERIFY(paragraph.size() <= RxDisplay::kParagraphChars);
-        QVERIFY(!paragraph.startsWith(QLatin1Char(' ')));  // hex pairs are never cut
+        QVERIFY2(wholePairs.match(paragraph).hasMatch(), qPrintable(paragraph.left(40)));
     }
     QCOMPARE(paragraphs.join(QString()), expected);
 }
