@@ -7,7 +7,11 @@
 //     end's own time is left out).
 // With --log 1 the page also keeps its session log, which is checked
 // against the stream afterwards.
-// Usage: bench_rxtx [--seconds S] [--rate BYTES_PER_S] [--total BYTES] [--chunk BYTES] [--timestamps 0|1] [--log 0|1]
+// With --a11y 1 accessibility is switched on, so that every change of the
+// view is also reported as an accessibility event, as with a screen reader
+// or UI automation attached.
+// Usage: bench_rxtx [--seconds S] [--rate BYTES_PER_S] [--total BYTES] [--chunk BYTES] [--timestamps 0|1]
+//                   [--log 0|1] [--a11y 0|1]
 // Runs offscreen unless QT_QPA_PLATFORM says otherwise.
 
 #include "portparam.h"
@@ -15,6 +19,7 @@
 #include "rxtx.h"
 #include "workerserial.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QFile>
@@ -65,6 +70,7 @@ struct Options
     bool bTimestamps = false;
     qint64 nChunk = 4096;  // bytes per write at the device end
     bool bLog = false;
+    bool bAccessible = false;
 };
 
 Options parse(const QStringList& args)
@@ -81,6 +87,8 @@ Options parse(const QStringList& args)
             opt.nTotal = value.toLongLong();
         else if (key == QLatin1String("--chunk"))
             opt.nChunk = std::max<qint64>(1, value.toLongLong());
+        else if (key == QLatin1String("--a11y"))
+            opt.bAccessible = value.toInt() != 0;
         else if (key == QLatin1String("--log"))
             opt.bLog = value.toInt() != 0;
         else if (key == QLatin1String("--timestamps"))
@@ -100,6 +108,8 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     const Options opt = parse(app.arguments());
     registerPortParam();
+    if (opt.bAccessible)
+        QAccessible::setActive(true);
 
     PtyPair pty;
     if (!pty.isValid()) {
@@ -226,8 +236,9 @@ int main(int argc, char** argv)
     const auto pct = [&](double p) {
         return lateness.empty() ? qint64(-1) : lateness[std::min(lateness.size() - 1, size_t(p * double(lateness.size())))];
     };
-    std::printf("mode=hex timestamps=%d bytes=%lld rate=%lld B/s written_in=%.1f s\n", int(opt.bTimestamps),
-                static_cast<long long>(opt.nTotal), static_cast<long long>(opt.nRate), double(nStopMs) / 1000.0);
+    std::printf("mode=hex timestamps=%d log=%d accessibility=%d bytes=%lld rate=%lld B/s written_in=%.1f s\n",
+                int(opt.bTimestamps), int(opt.bLog), int(QAccessible::isActive()), static_cast<long long>(opt.nTotal),
+                static_cast<long long>(opt.nRate), double(nStopMs) / 1000.0);
     std::printf("view caught up after stop: %s ms\n",
                 nDoneMs < 0 ? "never (timed out)" : QByteArray::number(nDoneMs - nStopMs).constData());
     std::printf("GUI timer probe lateness: p50=%lld ms p99=%lld ms max=%lld ms (%zu samples)\n",
