@@ -577,7 +577,6 @@ void RxTx::prepareRxDocument()
     QTextDocument* doc = m_ui->textEditRx->document();
     doc->setUndoRedoEnabled(false);
     doc->setMaximumBlockCount(kRxMaxBlocks);
-
 }
 
 void RxTx::trimRxView()
