@@ -481,7 +481,7 @@ void RxTx::setSaveLog(bool bCheck)
 
 bool RxTx::startLog(const QString& strPath)
 {
-    if (m_log.open(strPath, m_nLogCapBytes)) {
+    if (m_log.open(strPath)) {
         const QSignalBlocker blocker(m_ui->chkSaveLog);
         m_ui->chkSaveLog->setChecked(true);
         return true;

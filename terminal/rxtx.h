@@ -41,7 +41,6 @@ public:
     // Starts logging every chunk to strPath (see SessionLog); false, after
     // telling the operator, when the file cannot be written.
     bool startLog(const QString& strPath);
-    void setLogCapBytes(qint64 nBytes) { m_nLogCapBytes = nBytes; }
     const SessionLog& sessionLog() const { return m_log; }
     // Interval at which received text is inserted into the view in one batch.
     void setRxFlushInterval(int nMs) { m_nFlushMs = nMs; }
@@ -100,5 +99,4 @@ private:
     SaveFileChooser m_saveFileChooser;
     SessionLog m_log;
     SendHistory m_history;
-    qint64 m_nLogCapBytes = SessionLog::kDefaultCapBytes;
 };
