@@ -155,7 +155,7 @@ void TestRxDisplay::chunkTextInEachMode_data()
     QTest::addColumn<QByteArray>("data");
     QTest::addColumn<QString>("hex");
     QTest::addColumn<QString>("text");
-    const QString zero(QChar(RxDisplay::kZeroSign));
+    const QString zero = QString(QChar(RxDisplay::kZeroSign));
     QTest::newRow("zero bytes stay visible") << QByteArray("A\0B\0", 4) << "41 00 42 00"
                                              << QString(QStringLiteral("A") + zero + QStringLiteral("B") + zero);
     QTest::newRow("every byte value has two digits") << QByteArray::fromHex("80FF0F") << "80 FF 0F"
