@@ -548,8 +548,9 @@ void TestCfgSerial::lostPortIsReopenedWhenItComesBackInTime()
 {
     QFETCH(bool, autoReconnect);
     QFETCH(bool, comesBack);
-    // The port is a link to a pseudo-terminal: unplugging removes the
-    // terminal, plugging in links a new one at the same path.
+    // The port is a link to a pseudo-terminal: unplugging removes the link
+    // and the terminal (whose number another program may take next),
+    // plugging in links a new terminal at the same path.
     auto pty = std::make_unique<PtyPair>();
     QVERIFY(pty->isValid());
     const QString link = m_dir.filePath("ttyLINK");
@@ -574,6 +575,7 @@ void TestCfgSerial::lostPortIsReopenedWhenItComesBackInTime()
 
     button("pbConnect")->click();
     QTRY_VERIFY_WITH_TIMEOUT(h.worker->isOpen(), kWaitMs);
+    QVERIFY(QFile::remove(link));
     pty.reset();
     QTRY_COMPARE_WITH_TIMEOUT(button("pbConnect")->text(), QString("打开串口"), kWaitMs);
     QTRY_VERIFY_WITH_TIMEOUT(!h.worker->isOpen(), kWaitMs);
@@ -604,7 +606,6 @@ void TestCfgSerial::lostPortIsReopenedWhenItComesBackInTime()
     QVERIFY(!h.worker->isOpen());
     PtyPair again;
     QVERIFY(again.isValid());
-    QFile::remove(link);
     QVERIFY(QFile::link(again.portPath(), link));
     QTRY_VERIFY_WITH_TIMEOUT(h.worker->isOpen(), kWaitMs);
     QTRY_COMPARE_WITH_TIMEOUT(status.last().first().toString(), QString("串口已重新连接: %1").arg(link), kWaitMs);
