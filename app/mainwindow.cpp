@@ -88,6 +88,9 @@ void MainWindow::connectPages()
     connect(serial, &CfgSerial::setBaud, m_worker, &WorkerSerial::setBaud);
     connect(serial, &CfgSerial::setParity, m_worker, &WorkerSerial::setParity);
     connect(serial, &CfgSerial::closePort, m_worker, &WorkerSerial::closePort);
+    connect(serial, &CfgSerial::setDtr, m_worker, &WorkerSerial::setDtr);
+    connect(serial, &CfgSerial::setRts, m_worker, &WorkerSerial::setRts);
+    connect(serial, &CfgSerial::setLog, this, &MainWindow::setLog);
     connect(ui->tabRxTx, &RxTx::sendData, m_worker, &WorkerSerial::sendData);
     connect(ui->tabDtuCfg, &CfgDtu::sendDecode, ui->tabRxTx, &RxTx::showDecode);
     connect(ui->tabDtuCfg, &CfgDtu::setLog, this, &MainWindow::setLog);

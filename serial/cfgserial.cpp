@@ -7,6 +7,7 @@
 #include "portparam.h"
 #include "settingsbounds.h"
 #include "workerserial.h"
+#include "portrecovery.h"
 
 #include <QColor>
 #include <QLineEdit>
@@ -14,6 +15,7 @@
 #include <QRegularExpression>
 #include <QRegularExpressionValidator>
 #include <QSettings>
+#include <QShortcut>
 #include <QTimer>
 
 namespace {
@@ -33,6 +35,7 @@ CfgSerial::CfgSerial(QWidget* parent)
     , m_ui(new Ui::CfgSerial)
     , m_detail(new CfgDetail(this))
     , m_enumerator(platformPorts)
+    , m_recovery(new PortRecovery(this))
 {
     registerPortParam();
     m_ui->setupUi(this);
@@ -52,8 +55,22 @@ CfgSerial::CfgSerial(QWidget* parent)
             &CfgSerial::baudChange);
     connect(m_ui->pbConnect, &QPushButton::clicked, this, &CfgSerial::openAndClose);
     connect(m_ui->pbRefresh, &QPushButton::clicked, this, [this] { availablePorts(false); });
+    // F5 anywhere in the window, as in a browser.
+    auto* refresh = new QShortcut(QKeySequence(Qt::Key_F5), this);
+    refresh->setContext(Qt::WindowShortcut);
+    connect(refresh, &QShortcut::activated, m_ui->pbRefresh, &QPushButton::click);
     connect(m_ui->cmbPort, &QComboBox::editTextChanged, this, &CfgSerial::renamePort);
     connect(m_ui->pbDetail, &QPushButton::clicked, this, &CfgSerial::openCfgDetail);
+    connect(m_ui->chkDtr, &QCheckBox::toggled, this, &CfgSerial::setDtr);
+    connect(m_ui->chkRts, &QCheckBox::toggled, this, &CfgSerial::setRts);
+    connect(m_ui->chkAutoReconnect, &QCheckBox::toggled, this, [this](bool bOn) {
+        if (!bOn && m_recovery->isActive()) {
+            m_recovery->stop();
+            reportLoss(m_strLossText);
+        }
+    });
+    connect(m_recovery, &PortRecovery::portBack, this, &CfgSerial::reopenReturnedPort);
+    connect(m_recovery, &PortRecovery::gaveUp, this, &CfgSerial::recoveryGaveUp);
 }
 
 CfgSerial::~CfgSerial()
@@ -110,7 +127,7 @@ void CfgSerial::availablePorts(bool bFirstOpen)
     cmb->clear();
     m_ports = m_enumerator ? m_enumerator() : QList<PortEntry>();
     for (const QString& strPath : qAsConst(m_extraPorts))
-        m_ports.append(PortEntry { strPath, false, QSerialPortInfo() });
+        m_ports.append(PortEntry { strPath, false, QSerialPortInfo(), QString() });
 
     bool bFoundOld = false;
     int nCandidate = -1;
@@ -178,6 +195,9 @@ void CfgSerial::writePortKeys(QSettings* settings) const
 void CfgSerial::saveSettings(QSettings* settings)
 {
     settings->setValue("baud", m_ui->cmbBaud->currentText());
+    settings->setValue("auto_reconnect", m_ui->chkAutoReconnect->isChecked());
+    settings->setValue("dtr", m_ui->chkDtr->isChecked());
+    settings->setValue("rts", m_ui->chkRts->isChecked());
     writePortKeys(settings);
 }
 
@@ -193,6 +213,16 @@ void CfgSerial::loadSettings(QSettings* settings)
             m_ui->cmbPort->setCurrentIndex(nIdx);
     }
     applyStoredNames(settings);
+    m_ui->chkAutoReconnect->setChecked(settings->value("auto_reconnect", true).toBool());
+    {
+        // Told once each, changed or not: the worker applies them at every open.
+        const QSignalBlocker dtrBlocker(m_ui->chkDtr);
+        const QSignalBlocker rtsBlocker(m_ui->chkRts);
+        m_ui->chkDtr->setChecked(settings->value("dtr", true).toBool());
+        m_ui->chkRts->setChecked(settings->value("rts", true).toBool());
+    }
+    emit setDtr(m_ui->chkDtr->isChecked());
+    emit setRts(m_ui->chkRts->isChecked());
     const QString strBaud = settings->value("baud", QString()).toString();
     if (!strBaud.isEmpty()) {
         const int nIdx = m_ui->cmbBaud->findText(strBaud, Qt::MatchExactly | Qt::MatchCaseSensitive);
@@ -251,6 +281,13 @@ void CfgSerial::showButtonClosed()
     m_ui->pbConnect->setIcon(QIcon(":/ico/icon/link_48.png"));
 }
 
+void CfgSerial::showButtonOpen()
+{
+    m_bOpen = true;
+    m_ui->pbConnect->setText("关闭串口");
+    m_ui->pbConnect->setIcon(QIcon(":/ico/icon/break_48.png"));
+}
+
 void CfgSerial::openAndClose()
 {
     if (m_ui->cmbPort->count() == 0) {
@@ -259,6 +296,9 @@ void CfgSerial::openAndClose()
         return;
     }
     m_ui->pbConnect->setEnabled(false);
+    // The operator's choice ends any wait for a lost port.
+    m_recovery->stop();
+    m_bReopening = false;
     if (!m_bOpen) {
         PortParam param;
         param.baudRate = m_ui->cmbBaud->currentText().toInt();
@@ -266,10 +306,12 @@ void CfgSerial::openAndClose()
         param.stopBits = m_detail->getStopBits();
         param.parity = m_detail->getParity();
         param.flowControl = m_detail->getFlowControl();
-        emit setParam(QVariant::fromValue(param), m_ui->cmbPort->currentData().toString());
-        m_bOpen = true;
-        m_ui->pbConnect->setText("关闭串口");
-        m_ui->pbConnect->setIcon(QIcon(":/ico/icon/break_48.png"));
+        m_openParam = QVariant::fromValue(param);
+        m_strOpenSystem = m_ui->cmbPort->currentData().toString();
+        const int nIdx = m_ui->cmbPort->currentIndex();
+        m_strOpenSerial = nIdx >= 0 && nIdx < m_ports.size() ? m_ports.at(nIdx).strSerial : QString();
+        emit setParam(m_openParam, m_strOpenSystem);
+        showButtonOpen();
     } else {
         emit closePort();
         showButtonClosed();
@@ -304,6 +346,17 @@ void CfgSerial::openCfgDetail()
 
 void CfgSerial::portError(int nErr, QString strReason)
 {
+    if (m_bReopening) {
+        m_bReopening = false;
+        if (nErr == PortOpened) {
+            m_recovery->stop();
+            emit setLog(QString("串口已重新连接: %1").arg(m_recovery->system()));
+        } else {
+            // Not ready yet: the recovery keeps looking until its time is over.
+            showButtonClosed();
+        }
+        return;
+    }
     if (nErr >= 0)
         return;
     if (nErr < PortNoPermission) {
@@ -322,9 +375,47 @@ void CfgSerial::portError(int nErr, QString strReason)
 
 void CfgSerial::portLost(QString strReason)
 {
+    const bool bWasReopening = m_bReopening;
+    m_bReopening = false;
     showButtonClosed();
-    const QString strText = strReason.isEmpty() ? QString("串口已断开")
-                                                : QString("串口已断开\n%1").arg(strReason);
+    if (!bWasReopening || !m_recovery->isActive()) {
+        m_strLossText = strReason.isEmpty() ? QString("串口已断开") : QString("串口已断开\n%1").arg(strReason);
+    }
+    if (m_ui->chkAutoReconnect->isChecked() && !m_strOpenSystem.isEmpty()) {
+        if (!m_recovery->isActive())
+            m_recovery->start(m_strOpenSystem, m_strOpenSerial);
+        emit setLog("串口已断开, 等待重新连接");
+        return;
+    }
+    reportLoss(m_strLossText);
+}
+
+void CfgSerial::reportLoss(const QString& strText)
+{
     // Never open a modal box inside the call that reported the loss.
     QTimer::singleShot(0, this, [this, strText] { showMessage(QMessageBox::Critical, "错误", strText); });
+}
+
+void CfgSerial::reopenReturnedPort(const QString& strSystem)
+{
+    if (m_bReopening || m_bOpen)
+        return;
+    if (findPortData(strSystem) < 0)
+        availablePorts(false);
+    const int nIdx = findPortData(strSystem);
+    if (nIdx >= 0 && nIdx != m_ui->cmbPort->currentIndex()) {
+        const QSignalBlocker blocker(m_ui->cmbPort);
+        m_ui->cmbPort->setCurrentIndex(nIdx);
+        m_nCurIndex = nIdx;
+    }
+    m_bReopening = true;
+    m_strOpenSystem = strSystem;
+    showButtonOpen();
+    emit setParam(m_openParam, strSystem);
+}
+
+void CfgSerial::recoveryGaveUp()
+{
+    emit setLog("自动重连超时");
+    reportLoss(QString("%1\n%2 秒内未能重新连接").arg(m_strLossText).arg(m_recovery->windowMs() / 1000));
 }

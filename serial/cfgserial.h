@@ -14,6 +14,7 @@
 #include "portentry.h"
 
 class CfgDetail;
+class PortRecovery;
 class QSettings;
 
 namespace Ui {
@@ -47,6 +48,8 @@ public:
     void setSettingsPath(const QString& strPath) { m_strSettingsPath = strPath; }
 
     bool isPortOpen() const { return m_bOpen; }
+    // Waits for a lost port to come back (see PortRecovery).
+    PortRecovery* recovery() const { return m_recovery; }
 
 signals:
     void setParam(QVariant varParam, QString strPort);
@@ -54,6 +57,10 @@ signals:
     void setBaud(int nBaud);
     void setParity(int nParity);
     void closePort();
+    void setDtr(bool bOn);
+    void setRts(bool bOn);
+    // A short event text for the status bar.
+    void setLog(QString strLog);
 
 public slots:
     void availablePorts(bool bFirstOpen = false);
@@ -66,12 +73,16 @@ private slots:
     void openAndClose();
     void openCfgDetail();
     void renamePort(const QString& strText);
+    void reopenReturnedPort(const QString& strSystem);
+    void recoveryGaveUp();
 
 private:
     void applyStoredNames(QSettings* settings);
     void writePortKeys(QSettings* settings) const;
     int findPortData(const QString& strSystem) const;
     void showButtonClosed();
+    void showButtonOpen();
+    void reportLoss(const QString& strText);
     void showMessage(QMessageBox::Icon icon, const QString& strTitle, const QString& strText);
 
     Ui::CfgSerial* m_ui;
@@ -81,6 +92,13 @@ private:
     PortEnumerator m_enumerator;
     MessageHook m_messageHook;
     QString m_strSettingsPath = QStringLiteral("Telvane.ini");
+    PortRecovery* m_recovery;
     bool m_bOpen = false;
     int m_nCurIndex = -1;
+    // The port as last opened by the operator, for reopening it after a loss.
+    QVariant m_openParam;
+    QString m_strOpenSystem;
+    QString m_strOpenSerial;
+    QString m_strLossText;
+    bool m_bReopening = false;  // a reopen after a loss awaits its result
 };

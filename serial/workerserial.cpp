@@ -102,6 +102,7 @@ void WorkerSerial::openPort(QVariant varParam, QString strPort)
         }
         m_state = PortState::Open;
         qCDebug(lcSerial, "open ok");
+        applyLines();
     }
     // Queued, so the read runs as its own event after readyRead returns;
     // unique, so reconfiguring an open port does not read twice per chunk.
@@ -152,6 +153,31 @@ void WorkerSerial::setParity(int nParity)
 {
     if (m_serialPort && !m_serialPort->setParity(QSerialPort::Parity(nParity)))
         emit openState(PortParityRejected);
+}
+
+void WorkerSerial::setDtr(bool bOn)
+{
+    m_bDtr = bOn;
+    applyLines();
+}
+
+void WorkerSerial::setRts(bool bOn)
+{
+    m_bRts = bOn;
+    applyLines();
+}
+
+void WorkerSerial::applyLines()
+{
+    if (!m_serialPort || !m_serialPort->isOpen())
+        return;
+    // Devices without modem lines (pseudo-terminals, some adapters) refuse
+    // this; the port stays usable, and RTS belongs to hardware flow control.
+    if (!m_serialPort->setDataTerminalReady(m_bDtr))
+        qCDebug(lcSerial, "DTR not set: %s", m_serialPort->errorString().toUtf8().constData());
+    if (m_serialPort->flowControl() != QSerialPort::HardwareControl && !m_serialPort->setRequestToSend(m_bRts))
+        qCDebug(lcSerial, "RTS not set: %s", m_serialPort->errorString().toUtf8().constData());
+    m_serialPort->clearError();
 }
 
 void WorkerSerial::closePort()

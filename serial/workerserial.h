@@ -64,6 +64,9 @@ public slots:
     void setParity(int nParity);
     void sendData(QByteArray data);
     void closePort();
+    // The modem control lines, set now when open and at every open.
+    void setDtr(bool bOn);
+    void setRts(bool bOn);
 
 signals:
     void openState(int err, QString strReason = QString());
@@ -89,6 +92,7 @@ private:
     void clearBuffers();
     bool isCurrentPort(const QString& strPort) const;
     void emitOpenFailure(const QString& strPort);
+    void applyLines();
 
     QSerialPort* m_serialPort = nullptr;
     FrameCutter m_rxBuffer;
@@ -97,4 +101,6 @@ private:
     int m_nBufferTimeoutMs = kBufferTimeoutMs;
     QSerialPort::SerialPortError m_lostError = QSerialPort::NoError;
     std::atomic<PortState> m_state { PortState::Closed };
+    bool m_bDtr = true;
+    bool m_bRts = true;
 };

@@ -1,3 +1,4 @@
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
 #include <QLabel>
@@ -15,6 +16,7 @@
 
 #include "cfgdetail.h"
 #include "cfgserial.h"
+#include "portrecovery.h"
 #include "portdetails.h"
 #include "ptypair.h"
 #include "workerharness.h"
@@ -56,6 +58,7 @@ private slots:
     void friendlyNameSurvivesRestart();
     void validatorRefusesForeignCharacters();
     void refreshKeepsFriendlyNameOfPortWeHold();
+    void f5RefreshesThePortList();
     void storedNamesFollowSystemNameAndAreRewrittenByPosition();
     void choosingBusyPortWarnsAndRestoresSelection();
     void openAndCloseToggleButtonAndSignals();
@@ -69,7 +72,9 @@ private slots:
     void portInfoTextListsEveryField_data();
     void portInfoTextListsEveryField();
     void detailShowsPathOfPortPlatformDoesNotList();
-    void lostPortResetsButtonAndReportsAfterTheHandler();
+    void lostPortIsReopenedWhenItComesBackInTime_data();
+    void lostPortIsReopenedWhenItComesBackInTime();
+    void lineOptionsReachTheWorkerAndPersist();
     void portHeldElsewhereIsReportedBusy();
 
 private:
@@ -95,8 +100,8 @@ void TestCfgSerial::init()
 {
     QFile::remove("Telvane.ini");
     m_messages.clear();
-    m_entries = { PortEntry { "ttyS0", true, {} }, PortEntry { "ttyS1", false, {} },
-                  PortEntry { "ttyUSB0", false, {} } };
+    m_entries = { PortEntry { "ttyS0", true, {}, {} }, PortEntry { "ttyS1", false, {}, {} },
+                  PortEntry { "ttyUSB0", false, {}, {} } };
 }
 
 void TestCfgSerial::cleanup()
@@ -254,6 +259,19 @@ void TestCfgSerial::refreshKeepsFriendlyNameOfPortWeHold()
     // The refresh saved the names first.
     std::unique_ptr<QSettings> ini(openIni());
     QCOMPARE(ini->value("port_rename_1").toString(), QString("Radio"));
+}
+
+void TestCfgSerial::f5RefreshesThePortList()
+{
+    makePanel(m_entries);
+    std::unique_ptr<QSettings> ini(openIni());
+    m_panel->loadSettings(ini.get());
+    m_panel->show();
+    QApplication::setActiveWindow(m_panel.get());
+    QVERIFY(QTest::qWaitForWindowActive(m_panel.get()));
+    m_entries.append(PortEntry { "ttyACM0", false, {}, {} });
+    QTest::keyClick(combo("cmbBaud"), Qt::Key_F5);
+    QCOMPARE(combo("cmbPort")->count(), 4);
 }
 
 void TestCfgSerial::storedNamesFollowSystemNameAndAreRewrittenByPosition()
@@ -526,34 +544,115 @@ void TestCfgSerial::detailShowsPathOfPortPlatformDoesNotList()
                         .arg(path));
 }
 
-void TestCfgSerial::lostPortResetsButtonAndReportsAfterTheHandler()
+void TestCfgSerial::lostPortIsReopenedWhenItComesBackInTime_data()
 {
-    PtyPair pty;
-    QVERIFY(pty.isValid());
+    QTest::addColumn<bool>("autoReconnect");
+    QTest::addColumn<bool>("comesBack");
+    QTest::newRow("comes back") << true << true;
+    QTest::newRow("stays away") << true << false;
+    QTest::newRow("automatic reconnect off") << false << true;
+}
+
+void TestCfgSerial::lostPortIsReopenedWhenItComesBackInTime()
+{
+    QFETCH(bool, autoReconnect);
+    QFETCH(bool, comesBack);
+    // The port is a link to a pseudo-terminal: unplugging removes the link
+    // and the terminal (whose number another program may take next),
+    // plugging in links a new terminal at the same path.
+    auto pty = std::make_unique<PtyPair>();
+    QVERIFY(pty->isValid());
+    const QString link = m_dir.filePath("ttyLINK");
+    QFile::remove(link);
+    QVERIFY(QFile::link(pty->portPath(), link));
+
     WorkerHarness h;
-    makePanel({}, { pty.portPath() });
+    makePanel({}, { link });
+    m_panel->recovery()->setPollMs(20);
+    m_panel->recovery()->setWindowMs(comesBack ? 20000 : 300);
     connect(m_panel.get(), &CfgSerial::setParam, h.worker, &WorkerSerial::openPort);
     connect(m_panel.get(), &CfgSerial::closePort, h.worker, &WorkerSerial::closePort);
     connect(h.worker, &WorkerSerial::openState, m_panel.get(), &CfgSerial::portError);
     connect(h.worker, &WorkerSerial::portLost, m_panel.get(), &CfgSerial::portLost);
+    QSignalSpy status(m_panel.get(), &CfgSerial::setLog);
+    QSignalSpy opens(m_panel.get(), &CfgSerial::setParam);
     std::unique_ptr<QSettings> ini(openIni());
     m_panel->loadSettings(ini.get());
+    QVERIFY(m_panel->findChild<QCheckBox*>("chkAutoReconnect")->isChecked());  // the default
+    m_panel->findChild<QCheckBox*>("chkAutoReconnect")->setChecked(autoReconnect);
+    m_panel->findChild<QComboBox*>("cmbBaud")->setCurrentText("9600");
 
     button("pbConnect")->click();
     QTRY_VERIFY_WITH_TIMEOUT(h.worker->isOpen(), kWaitMs);
-    pty.closeController();
+    QVERIFY(QFile::remove(link));
+    pty.reset();
     QTRY_COMPARE_WITH_TIMEOUT(button("pbConnect")->text(), QString("打开串口"), kWaitMs);
-    QTRY_COMPARE_WITH_TIMEOUT(m_messages.size(), 1, kWaitMs);
-    QCOMPARE(m_messages.first().icon, QMessageBox::Critical);
-    QCOMPARE(m_messages.first().strTitle, QString("错误"));
-    QVERIFY2(m_messages.first().strText.startsWith("串口已断开"), qPrintable(m_messages.first().strText));
-    QVERIFY(!h.worker->isOpen());
+    QTRY_VERIFY_WITH_TIMEOUT(!h.worker->isOpen(), kWaitMs);
 
-    // The box never opens inside the call that reports the loss.
-    m_panel->portLost("gone");
-    QCOMPARE(m_messages.size(), 1);
-    QTRY_COMPARE_WITH_TIMEOUT(m_messages.size(), 2, kWaitMs);
-    QCOMPARE(m_messages.last().strText, QString("串口已断开\ngone"));
+    if (!autoReconnect) {
+        QTRY_COMPARE_WITH_TIMEOUT(m_messages.size(), 1, kWaitMs);
+        QCOMPARE(m_messages.first().strTitle, QString("错误"));
+        QVERIFY2(m_messages.first().strText.startsWith("串口已断开"), qPrintable(m_messages.first().strText));
+        QVERIFY(!m_panel->recovery()->isActive());
+        // The box never opens inside the call that reports the loss.
+        m_panel->portLost("gone");
+        QCOMPARE(m_messages.size(), 1);
+        QTRY_COMPARE_WITH_TIMEOUT(m_messages.size(), 2, kWaitMs);
+        QCOMPARE(m_messages.last().strText, QString("串口已断开\ngone"));
+        return;
+    }
+    QCOMPARE(status.last().first().toString(), QString("串口已断开, 等待重新连接"));
+    QVERIFY(m_messages.isEmpty());
+    if (!comesBack) {
+        QTRY_COMPARE_WITH_TIMEOUT(m_messages.size(), 1, kWaitMs);
+        QVERIFY2(m_messages.first().strText.startsWith("串口已断开"), qPrintable(m_messages.first().strText));
+        QCOMPARE(status.last().first().toString(), QString("自动重连超时"));
+        QCOMPARE(button("pbConnect")->text(), QString("打开串口"));
+        return;
+    }
+
+    QTest::qWait(100);  // a few looks find nothing
+    QVERIFY(!h.worker->isOpen());
+    PtyPair again;
+    QVERIFY(again.isValid());
+    QVERIFY(QFile::link(again.portPath(), link));
+    QTRY_VERIFY_WITH_TIMEOUT(h.worker->isOpen(), kWaitMs);
+    QTRY_COMPARE_WITH_TIMEOUT(status.last().first().toString(), QString("串口已重新连接: %1").arg(link), kWaitMs);
+    QVERIFY(!m_panel->recovery()->isActive());
+    QCOMPARE(button("pbConnect")->text(), QString("关闭串口"));
+    QVERIFY(m_messages.isEmpty());
+    // Same settings as the operator's open.
+    QCOMPARE(opens.last().at(1).toString(), link);
+    QCOMPARE(opens.last().at(0).value<PortParam>().baudRate, 9600);
+    QVERIFY(again.write("x"));
+    QTRY_COMPARE_WITH_TIMEOUT(h.rec.rxBytes(), QByteArray("x"), kWaitMs);
+}
+
+void TestCfgSerial::lineOptionsReachTheWorkerAndPersist()
+{
+    makePanel(m_entries, {});
+    QSignalSpy dtr(m_panel.get(), &CfgSerial::setDtr);
+    QSignalSpy rts(m_panel.get(), &CfgSerial::setRts);
+    {
+        std::unique_ptr<QSettings> ini(openIni());
+        ini->setValue("dtr", false);
+        ini->setValue("auto_reconnect", false);
+        m_panel->loadSettings(ini.get());
+    }
+    // Loading tells the worker both lines, changed or not.
+    QCOMPARE(dtr.size(), 1);
+    QCOMPARE(dtr.last().first().toBool(), false);
+    QCOMPARE(rts.size(), 1);
+    QCOMPARE(rts.last().first().toBool(), true);
+    m_panel->findChild<QCheckBox*>("chkRts")->click();
+    QCOMPARE(rts.last().first().toBool(), false);
+    QVERIFY(!m_panel->findChild<QCheckBox*>("chkAutoReconnect")->isChecked());
+
+    std::unique_ptr<QSettings> ini(openIni());
+    m_panel->saveSettings(ini.get());
+    QCOMPARE(ini->value("dtr").toBool(), false);
+    QCOMPARE(ini->value("rts").toBool(), false);
+    QCOMPARE(ini->value("auto_reconnect").toBool(), false);
 }
 
 void TestCfgSerial::portHeldElsewhereIsReportedBusy()

@@ -63,6 +63,7 @@ private slots:
     void badChecksumIsNeverReported();
     void tailBelowIndexTenIsIgnored();
     void sendWritesAndEchoes();
+    void modemLinesThePortCannotSetLeaveItUsable();
     void sendIgnoresEmptyDataAndReportsClosedPort();
     void openWithEmptyNameReportsMinusOne();
     void reopenWithNewParametersKeepsPortOpen();
@@ -214,6 +215,24 @@ void TestWorkerSerial::sendWritesAndEchoes()
     QCOMPARE(m_pty->read(data.size()), data);
     QTRY_COMPARE_WITH_TIMEOUT(h.rec.txChunks.size(), 1, kWaitMs);
     QCOMPARE(h.rec.txChunks.first(), data);
+}
+
+void TestWorkerSerial::modemLinesThePortCannotSetLeaveItUsable()
+{
+    // A pseudo-terminal has no modem lines: setting them fails at every step.
+    WorkerHarness h;
+    QMetaObject::invokeMethod(h.worker, "setDtr", Q_ARG(bool, false));
+    QMetaObject::invokeMethod(h.worker, "setRts", Q_ARG(bool, false));
+    QVERIFY(openOn(h, *m_pty));
+    QMetaObject::invokeMethod(h.worker, "setDtr", Q_ARG(bool, true));
+    QMetaObject::invokeMethod(h.worker, "setRts", Q_ARG(bool, true));
+    h.sendData("a");
+    QCOMPARE(m_pty->read(1), QByteArray("a"));
+    QVERIFY(m_pty->write("b"));
+    QTRY_COMPARE_WITH_TIMEOUT(h.rec.rxBytes(), QByteArray("b"), kWaitMs);
+    QVERIFY(h.worker->isOpen());
+    QVERIFY(h.rec.lost.isEmpty());
+    QCOMPARE(h.rec.states, QList<int>{8});
 }
 
 void TestWorkerSerial::sendIgnoresEmptyDataAndReportsClosedPort()
