@@ -5,33 +5,6 @@
 
 #include <algorithm>
 
-namespace {
-
-// QSerialPort's parity values to the COM-PORT option's.
-int telnetParity(qint32 nParity)
-{
-    switch (nParity) {
-    case 0: return 1;  // none
-    case 3: return 2;  // odd
-    case 2: return 3;  // even
-    case 5: return 4;  // mark
-    case 4: return 5;  // space
-    default: return -1;
-    }
-}
-
-int telnetFlow(qint32 nFlow)
-{
-    switch (nFlow) {
-    case 0: return TelnetComPort::NoFlow;
-    case 1: return TelnetComPort::Hardware;
-    case 2: return TelnetComPort::XonXoff;
-    default: return -1;
-    }
-}
-
-}  // namespace
-
 TcpBackend::TcpBackend(QObject* parent)
     : PortBackend(parent)
 {
@@ -117,7 +90,6 @@ bool TcpBackend::setDataBits(qint32 nBits)
 
 bool TcpBackend::setStopBits(qint32 nStop)
 {
-    // QSerialPort's values (1 one, 2 two, 3 one and a half) are the option's.
     if (nStop < 1 || nStop > 3)
         return false;
     m_param.stopBits = nStop;
@@ -127,7 +99,7 @@ bool TcpBackend::setStopBits(qint32 nStop)
 
 bool TcpBackend::setParity(qint32 nParity)
 {
-    const int nValue = telnetParity(nParity);
+    const int nValue = TelnetComPort::parityCode(nParity);
     if (nValue < 0)
         return false;
     m_param.parity = nParity;
@@ -137,7 +109,7 @@ bool TcpBackend::setParity(qint32 nParity)
 
 bool TcpBackend::setFlowControl(qint32 nFlow)
 {
-    const int nValue = telnetFlow(nFlow);
+    const int nValue = TelnetComPort::flowCode(nFlow);
     if (nValue < 0)
         return false;
     m_param.flowControl = nFlow;
@@ -155,12 +127,7 @@ void TcpBackend::sendComPort(const QByteArray& command)
 void TcpBackend::sendSettings()
 {
     m_bSettingsSent = true;
-    QByteArray out = TelnetComPort::setBaudRate(quint32(m_param.baudRate));
-    out += TelnetComPort::setByte(TelnetComPort::SetDataSize, quint8(m_param.dataBits));
-    out += TelnetComPort::setByte(TelnetComPort::SetParity, quint8(telnetParity(m_param.parity)));
-    out += TelnetComPort::setByte(TelnetComPort::SetStopSize, quint8(m_param.stopBits));
-    out += TelnetComPort::setByte(TelnetComPort::SetControl, quint8(telnetFlow(m_param.flowControl)));
-    m_socket.write(out);
+    m_socket.write(TelnetComPort::settingsCommands(m_param));
 }
 
 qint64 TcpBackend::write(const QByteArray& data)

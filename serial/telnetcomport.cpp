@@ -35,6 +35,36 @@ QByteArray TelnetComPort::setByte(quint8 nCommand, quint8 nValue)
     return command(nCommand, QByteArray(1, char(nValue)));
 }
 
+int TelnetComPort::parityCode(qint32 nParity)
+{
+    switch (nParity) {
+    case 0: return 1;  // none
+    case 3: return 2;  // odd
+    case 2: return 3;  // even
+    case 5: return 4;  // mark
+    case 4: return 5;  // space
+    default: return -1;
+    }
+}
+
+int TelnetComPort::flowCode(qint32 nFlow)
+{
+    switch (nFlow) {
+    case 0: return NoFlow;
+    case 1: return Hardware;
+    case 2: return XonXoff;
+    default: return -1;
+    }
+}
+
+QByteArray TelnetComPort::settingsCommands(const PortParam& param)
+{
+    // QSerialPort's stop bit values (1 one, 2 two, 3 one and a half) are the option's.
+    return setBaudRate(quint32(param.baudRate)) + setByte(SetDataSize, quint8(param.dataBits))
+        + setByte(SetParity, quint8(parityCode(param.parity))) + setByte(SetStopSize, quint8(param.stopBits))
+        + setByte(SetControl, quint8(flowCode(param.flowControl)));
+}
+
 bool TelnetComPort::acceptUs(quint8 nOpt)
 {
     return nOpt == kOptBinary || nOpt == kOptSga || nOpt == kOptComPort;

@@ -6,6 +6,8 @@
 
 #include <array>
 
+#include "portparam.h"
+
 // The Telnet layer of a network serial port with the COM-PORT option
 // (RFC 2217), without any I/O: feed it what the socket delivered, get back
 // the data bytes, the answers owed to the server and the server's com-port
@@ -72,6 +74,12 @@ public:
     static QByteArray command(quint8 nCommand, const QByteArray& value);
     static QByteArray setBaudRate(quint32 nBaud);
     static QByteArray setByte(quint8 nCommand, quint8 nValue);
+    // The option's values for QSerialPort's parity and flow control; -1
+    // for a value it has none for.
+    static int parityCode(qint32 nParity);
+    static int flowCode(qint32 nFlow);
+    // Baud rate, data size, parity, stop size and flow control in one go.
+    static QByteArray settingsCommands(const PortParam& param);
 
     // The opening requests: WILL COM-PORT, WILL and DO BINARY, WILL and DO SGA.
     QByteArray start();

@@ -141,6 +141,28 @@ void TestTelnetComPort::outgoingBytesAreEscaped_data()
     QTest::newRow("baud 115200") << TelnetComPort::setBaudRate(115200) << hex("fffa2c010001c200fff0");
     QTest::newRow("baud with 0xFF byte") << TelnetComPort::setBaudRate(0xFF) << hex("fffa2c01000000fffffff0");
     QTest::newRow("data size 7") << TelnetComPort::setByte(TelnetComPort::SetDataSize, 7) << hex("fffa2c0207fff0");
+    // Values as QSerialPort numbers them: parity 2 even, 3 odd; stop bits 3
+    // one and a half; flow 1 hardware, 2 software.
+    const auto settings = [](qint32 nBaud, qint32 nData, qint32 nParity, qint32 nStop, qint32 nFlow) {
+        PortParam p;
+        p.baudRate = nBaud;
+        p.dataBits = nData;
+        p.parity = nParity;
+        p.stopBits = nStop;
+        p.flowControl = nFlow;
+        return TelnetComPort::settingsCommands(p);
+    };
+    QTest::newRow("settings 9600 8N1") << settings(9600, 8, 0, 1, 0)
+                                       << hex("fffa2c0100002580fff0 fffa2c0208fff0 fffa2c0301fff0 fffa2c0401fff0"
+                                              "fffa2c0501fff0");
+    QTest::newRow("settings 115200 7E2 RTS/CTS") << settings(115200, 7, 2, 2, 1)
+                                                 << hex("fffa2c010001c200fff0 fffa2c0207fff0 fffa2c0303fff0"
+                                                        "fffa2c0402fff0 fffa2c0503fff0");
+    QTest::newRow("settings 1200 5O1.5 XON/XOFF") << settings(1200, 5, 3, 3, 2)
+                                                  << hex("fffa2c01000004b0fff0 fffa2c0205fff0 fffa2c0302fff0"
+                                                         "fffa2c0403fff0 fffa2c0502fff0");
+    QTest::newRow("settings mark, space") << (settings(300, 8, 5, 1, 0).mid(17, 7) + settings(300, 8, 4, 1, 0).mid(17, 7))
+                                          << hex("fffa2c0304fff0 fffa2c0305fff0");
 }
 
 void TestTelnetComPort::outgoingBytesAreEscaped()
