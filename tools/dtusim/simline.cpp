@@ -140,10 +140,10 @@ void SimLine::cut()
     delete m_notifier;
     m_notifier = nullptr;
     m_pump->stop();
-    if (m_client) {
-        m_client->abort();
-        m_client->deleteLater();
+    if (QTcpSocket* client = m_client) {
         m_client = nullptr;
+        client->abort();
+        client->deleteLater();
     }
     delete m_server;
     m_server = nullptr;
