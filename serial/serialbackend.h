@@ -9,6 +9,9 @@ class SerialBackend : public PortBackend
 {
     Q_OBJECT
 public:
+    // A device that takes nothing for this long is not waited for at close.
+    static constexpr int kFlushTimeoutMs = 1000;
+
     explicit SerialBackend(QObject* parent = nullptr);
 
     QString portName() const override { return m_port.portName(); }
