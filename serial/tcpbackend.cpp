@@ -5,6 +5,31 @@
 
 #include <algorithm>
 
+#ifdef Q_OS_LINUX
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <sys/socket.h>
+#endif
+
+namespace {
+
+// Acknowledge what arrived at once. A server that sends an answer in
+// several small segments (ser2net without its character delay) and keeps
+// Nagle's algorithm on would otherwise hold each later segment until our
+// delayed acknowledgement, some 40 ms. Linux clears the flag again after a
+// while, so it is set after every read.
+void acknowledgeNow(QTcpSocket& socket)
+{
+#ifdef Q_OS_LINUX
+    const int nOne = 1;
+    setsockopt(int(socket.socketDescriptor()), IPPROTO_TCP, TCP_QUICKACK, &nOne, sizeof nOne);
+#else
+    Q_UNUSED(socket);
+#endif
+}
+
+}  // namespace
+
 TcpBackend::TcpBackend(QObject* parent)
     : PortBackend(parent)
 {
@@ -137,6 +162,9 @@ qint64 TcpBackend::write(const QByteArray& data)
     const QByteArray wire = m_addr.protocol == NetPortAddress::Rfc2217 ? TelnetComPort::escape(data) : data;
     if (m_socket.write(wire) != wire.size())
         return -1;
+    // Hand it to the kernel now rather than on the next event loop turn:
+    // every packet waits for its acknowledgement.
+    m_socket.flush();
     const double fNow = double(m_clock.elapsed());
     m_lineFreeMs = std::max(m_lineFreeMs, fNow) + data.size() * charTimeMs();
     return data.size();
@@ -145,6 +173,7 @@ qint64 TcpBackend::write(const QByteArray& data)
 QByteArray TcpBackend::readAll()
 {
     const QByteArray in = m_socket.readAll();
+    acknowledgeNow(m_socket);
     if (m_addr.protocol != NetPortAddress::Rfc2217)
         return in;
     QByteArray reply;

@@ -53,7 +53,7 @@ bool LinkRig::start(QString& error)
     QString strPort = m_sim->portPath();
     if (m_via != Via::Local) {
         m_ser2net = std::make_unique<Ser2netServer>();
-        if (!m_ser2net->start(strPort, error))
+        if (!m_ser2net->start(strPort, error, m_serverOptions))
             return false;
         strPort = m_via == Via::Raw ? m_ser2net->rawName() : m_ser2net->rfc2217Name();
     }

@@ -35,6 +35,8 @@ public:
     enum class Via { Local, Raw, Rfc2217 };
 
     explicit LinkRig(const SimConfig& config, Via via = Via::Local, QObject* parent = nullptr);
+    // Lines for ser2net's connection options.
+    void setServerOptions(const QStringList& options) { m_serverOptions = options; }
     ~LinkRig() override;
 
     // Starts the simulator and opens its port through the worker.
@@ -62,6 +64,7 @@ private:
     WorkerSerial* m_worker = nullptr;
     Via m_via;
     std::unique_ptr<Ser2netServer> m_ser2net;
+    QStringList m_serverOptions;
     std::atomic<int> m_nWakeRequests { 0 };
     std::atomic<int> m_nTransfers { 0 };
     std::atomic<int> m_nPackets { 0 };

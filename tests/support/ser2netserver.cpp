@@ -36,7 +36,7 @@ Ser2netServer::~Ser2netServer()
     stop();
 }
 
-bool Ser2netServer::start(const QString& strDevice, QString& error)
+bool Ser2netServer::start(const QString& strDevice, QString& error, const QStringList& options)
 {
     const QString strProgram = QStandardPaths::findExecutable("ser2net", { "/usr/sbin", "/usr/bin", "/sbin" });
     if (strProgram.isEmpty()) {
@@ -54,19 +54,20 @@ bool Ser2netServer::start(const QString& strDevice, QString& error)
         return false;
     }
     const QString strConnector = QStringLiteral("serialdev,%1,115200n81,local").arg(strDevice);
+    QString strOptions = QStringLiteral("    kickolduser: true\n");
+    for (const QString& strOption : options)
+        strOptions += "    " + strOption + "\n";
     config.write(QStringLiteral("connection: &raw\n"
                                 "  accepter: tcp,127.0.0.1,%1\n"
                                 "  connector: %3\n"
-                                "  options:\n"
-                                "    kickolduser: true\n"
+                                "  options:\n%4"
                                 "connection: &rfc2217\n"
                                 "  accepter: telnet(rfc2217),tcp,127.0.0.1,%2\n"
                                 "  connector: %3\n"
-                                "  options:\n"
-                                "    kickolduser: true\n")
+                                "  options:\n%4")
                      .arg(m_nRawPort)
                      .arg(m_nTelnetPort)
-                     .arg(strConnector)
+                     .arg(strConnector, strOptions)
                      .toUtf8());
     config.close();
 

@@ -2,6 +2,7 @@
 
 #include <QProcess>
 #include <QString>
+#include <QStringList>
 #include <QTemporaryDir>
 
 // A real ser2net in front of one serial device, on 127.0.0.1 ports chosen
@@ -15,8 +16,9 @@ public:
     Ser2netServer(const Ser2netServer&) = delete;
     Ser2netServer& operator=(const Ser2netServer&) = delete;
 
-    // Starts it and waits until both ports listen.
-    bool start(const QString& strDevice, QString& error);
+    // Starts it and waits until both ports listen. Extra lines go under
+    // each connection's options (e.g. "chardelay: false").
+    bool start(const QString& strDevice, QString& error, const QStringList& options = {});
     // Ends it at once, connections and all.
     void stop();
 
