@@ -78,9 +78,9 @@ void TcpBackend::close()
         // written reach the far line and cross it first.
         while (m_socket.bytesToWrite() > 0 && m_socket.waitForBytesWritten(kConnectTimeoutMs)) {
         }
-        const double fWaitMs = m_lineFreeMs - double(m_clock.elapsed());
-        if (fWaitMs > 0)
-            QThread::msleep(ulong(std::min(fWaitMs + kDrainMarginMs, double(kMaxDrainMs))));
+        const double fWaitMs = m_lineFreeMs + kDrainMarginMs - double(m_clock.elapsed());
+        if (m_lineFreeMs > 0 && fWaitMs > 0)
+            QThread::msleep(ulong(std::min(fWaitMs, double(kMaxDrainMs))));
         m_socket.disconnectFromHost();
         if (m_socket.state() != QAbstractSocket::UnconnectedState)
             m_socket.waitForDisconnected(kDrainMarginMs);
