@@ -266,7 +266,7 @@ void CfgSerial::addNetworkPort(const QString& strName)
     m_nRenamedIndex = -1;
     if (!parseNetPort(strName).isValid()) {
         if (cmb->currentIndex() >= 0)
-            cmb->lineEdit()->setText(cmb->currentText());
+            cmb->lineEdit()->setText(cmb->itemText(cmb->currentIndex()));
         showMessage(QMessageBox::Warning, "告警", "网络端口格式: socket://主机:端口 或 rfc2217://主机:端口");
         return;
     }
