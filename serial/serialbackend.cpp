@@ -17,8 +17,8 @@ void SerialBackend::close()
 {
     // Qt writes from its own buffer as the device takes the bytes; closing
     // before that would drop them. The driver drains its queue at close.
-    while (m_port.isOpen() && m_port.bytesToWrite() > 0 && m_port.waitForBytesWritten(kFlushTimeoutMs)) {
-    }
+    if (m_port.isOpen())
+        flush(kFlushTimeoutMs);
     m_port.close();
 }
 

@@ -1,6 +1,6 @@
 #include "tcpbackend.h"
+#include "seriallog.h"
 
-#include <QDebug>
 #include <QThread>
 
 #include <algorithm>
@@ -76,8 +76,7 @@ void TcpBackend::close()
     if (m_socket.state() == QAbstractSocket::ConnectedState) {
         // The server flushes the device when its client leaves: let what is
         // written reach the far line and cross it first.
-        while (m_socket.bytesToWrite() > 0 && m_socket.waitForBytesWritten(kConnectTimeoutMs)) {
-        }
+        flush(kConnectTimeoutMs);
         const double fWaitMs = m_lineFreeMs + kDrainMarginMs - double(m_clock.elapsed());
         if (m_lineFreeMs > 0 && fWaitMs > 0)
             QThread::msleep(ulong(std::min(fWaitMs, double(kMaxDrainMs))));
@@ -185,7 +184,7 @@ QByteArray TcpBackend::readAll()
         sendSettings();
     for (const TelnetComPort::Message& m : qAsConst(messages)) {
         // Line and modem state reports only matter to someone reading the log.
-        qDebug("com-port %d: %s", m.command, m.value.toHex(' ').constData());
+        qCDebug(lcSerial, "com-port %d: %s", m.command, m.value.toHex(' ').constData());
     }
     return data;
 }
