@@ -11,6 +11,7 @@ packages=(
   libgtest-dev libbenchmark-dev
   xvfb xauth fonts-wqy-microhei
   dpkg-dev file help2man bash-completion
+  ser2net
 )
 
 missing=()

@@ -4,6 +4,7 @@
 #include "ui_cfgserial.h"
 
 #include "cfgdetail.h"
+#include "netportaddress.h"
 #include "portparam.h"
 #include "settingsbounds.h"
 #include "workerserial.h"
@@ -17,6 +18,8 @@
 #include <QSettings>
 #include <QShortcut>
 #include <QTimer>
+
+#include <algorithm>
 
 namespace {
 
@@ -44,7 +47,8 @@ CfgSerial::CfgSerial(QWidget* parent)
     // Inline completion would silently rename the port after another one.
     m_ui->cmbPort->setCompleter(nullptr);
     m_ui->cmbPort->setValidator(
-        new QRegularExpressionValidator(QRegularExpression(R"([()\-\w]{1,20})"), m_ui->cmbPort));
+        new QRegularExpressionValidator(
+            QRegularExpression(R"([()\-\w]{1,20}|(socket|rfc2217)://[\w.\-:\[\]]{1,100})"), m_ui->cmbPort));
 
     for (const qint32 nRate : QSerialPortInfo::standardBaudRates())
         m_ui->cmbBaud->addItem(QString::number(nRate), nRate);
@@ -60,6 +64,7 @@ CfgSerial::CfgSerial(QWidget* parent)
     refresh->setContext(Qt::WindowShortcut);
     connect(refresh, &QShortcut::activated, m_ui->pbRefresh, &QPushButton::click);
     connect(m_ui->cmbPort, &QComboBox::editTextChanged, this, &CfgSerial::renamePort);
+    connect(m_ui->cmbPort->lineEdit(), &QLineEdit::editingFinished, this, &CfgSerial::portTextEntered);
     connect(m_ui->pbDetail, &QPushButton::clicked, this, &CfgSerial::openCfgDetail);
     connect(m_ui->chkDtr, &QCheckBox::toggled, this, &CfgSerial::setDtr);
     connect(m_ui->chkRts, &QCheckBox::toggled, this, &CfgSerial::setRts);
@@ -124,10 +129,25 @@ void CfgSerial::availablePorts(bool bFirstOpen)
         writePortKeys(&settings);
     }
 
+    QStringList networkPorts;
+    for (const PortEntry& entry : qAsConst(m_ports)) {
+        if (isNetPortName(entry.strSystem))
+            networkPorts << entry.strSystem;
+    }
+    {
+        QSettings settings(kSettingsFile, QSettings::IniFormat);
+        settings.setIniCodec("UTF-8");
+        const int nCount = settings.value("port_count", 0).toInt();
+        for (int i = 0; i < nCount; ++i)
+            networkPorts << settings.value(QString("port_%1").arg(i)).toString();
+    }
+
     cmb->clear();
+    m_nRenamedIndex = -1;
     m_ports = m_enumerator ? m_enumerator() : QList<PortEntry>();
     for (const QString& strPath : qAsConst(m_extraPorts))
         m_ports.append(PortEntry { strPath, false, QSerialPortInfo(), QString() });
+    appendNetworkPorts(networkPorts);
 
     bool bFoundOld = false;
     int nCandidate = -1;
@@ -162,6 +182,19 @@ void CfgSerial::availablePorts(bool bFirstOpen)
     connect(cmb, QOverload<int>::of(&QComboBox::currentIndexChanged), this, &CfgSerial::portChange);
     m_ui->pbRefresh->setEnabled(true);
     m_ui->pbConnect->setEnabled(true);
+}
+
+void CfgSerial::appendNetworkPorts(const QStringList& names)
+{
+    for (const QString& strName : names) {
+        if (!isNetPortName(strName))
+            continue;
+        const bool bKnown = std::any_of(m_ports.cbegin(), m_ports.cend(), [&](const PortEntry& e) {
+            return e.strSystem.compare(strName, Qt::CaseInsensitive) == 0;
+        });
+        if (!bKnown)
+            m_ports.append(PortEntry { strName, false, QSerialPortInfo() });
+    }
 }
 
 void CfgSerial::applyStoredNames(QSettings* settings)
@@ -236,16 +269,55 @@ void CfgSerial::renamePort(const QString& strText)
     QComboBox* cmb = m_ui->cmbPort;
     const int nIdx = cmb->currentIndex();
     qCDebug(lcSerial, "idx %d, t %s", nIdx, strText.toUtf8().constData());
-    if (strText.isEmpty() || nIdx < 0 || cmb->itemText(nIdx) == strText)
+    // No friendly name has a colon: this is a network address being typed.
+    if (strText.isEmpty() || nIdx < 0 || cmb->itemText(nIdx) == strText || strText.contains(':'))
         return;
+    if (m_nRenamedIndex != nIdx) {
+        m_nRenamedIndex = nIdx;
+        m_strRenamedFrom = cmb->itemText(nIdx);
+    }
     // Renaming the current item rewrites the edit line; keep the caret where the operator is.
     const int nCursor = cmb->lineEdit()->cursorPosition();
     cmb->setItemText(nIdx, strText);
     cmb->lineEdit()->setCursorPosition(nCursor);
 }
 
+void CfgSerial::portTextEntered()
+{
+    const QString strText = m_ui->cmbPort->lineEdit()->text();
+    if (isNetPortName(strText))
+        addNetworkPort(strText);
+    m_nRenamedIndex = -1;
+}
+
+void CfgSerial::addNetworkPort(const QString& strName)
+{
+    QComboBox* cmb = m_ui->cmbPort;
+    // The typing renamed the current item on the way; give it its name back.
+    if (m_nRenamedIndex >= 0 && m_nRenamedIndex < cmb->count())
+        cmb->setItemText(m_nRenamedIndex, m_strRenamedFrom);
+    m_nRenamedIndex = -1;
+    if (!parseNetPort(strName).isValid()) {
+        if (cmb->currentIndex() >= 0)
+            cmb->lineEdit()->setText(cmb->itemText(cmb->currentIndex()));
+        showMessage(QMessageBox::Warning, "告警", "网络端口格式: socket://主机:端口 或 rfc2217://主机:端口");
+        return;
+    }
+    int nIdx = findPortData(strName);
+    if (nIdx < 0) {
+        m_ports.append(PortEntry { strName, false, QSerialPortInfo() });
+        cmb->addItem(strName, strName);
+        nIdx = cmb->count() - 1;
+    }
+    if (cmb->currentIndex() == nIdx)
+        cmb->lineEdit()->setText(cmb->itemText(nIdx));
+    else
+        cmb->setCurrentIndex(nIdx);  // portChange tells the worker
+}
+
 void CfgSerial::portChange(int nIndex)
 {
+    m_nRenamedIndex = -1;
     if (nIndex < 0 || nIndex >= m_ports.size())
         return;
     if (!m_ports.at(nIndex).bBusy) {

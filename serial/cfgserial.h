@@ -24,7 +24,8 @@ class CfgSerial;
 // The serial settings panel: pick, name and configure the port, open and
 // close it through signals to the worker, and turn its result codes into
 // messages. Port names, friendly names, selection and baud persist in
-// the settings file.
+// Telvane.ini. A network port (socket://HOST:PORT or rfc2217://HOST:PORT)
+// typed into the port box joins the list and is kept like the others.
 class CfgSerial : public QGroupBox
 {
     Q_OBJECT
@@ -75,9 +76,13 @@ private slots:
     void renamePort(const QString& strText);
     void reopenReturnedPort(const QString& strSystem);
     void recoveryGaveUp();
+    void portTextEntered();
 
 private:
     void applyStoredNames(QSettings* settings);
+    // Network ports typed earlier or saved in the file, appended after the others.
+    void appendNetworkPorts(const QStringList& names);
+    void addNetworkPort(const QString& strName);
     void writePortKeys(QSettings* settings) const;
     int findPortData(const QString& strSystem) const;
     void showButtonClosed();
@@ -101,4 +106,8 @@ private:
     QString m_strOpenSerial;
     QString m_strLossText;
     bool m_bReopening = false;  // a reopen after a loss awaits its result
+    // The item whose name the operator's typing changed, and its name before:
+    // typing a network address starts like a rename and is undone on entry.
+    int m_nRenamedIndex = -1;
+    QString m_strRenamedFrom;
 };

@@ -2,7 +2,6 @@
 
 #include <QByteArray>
 #include <QObject>
-#include <QSerialPort>
 #include <QString>
 #include <QVariant>
 
@@ -10,6 +9,8 @@
 
 #include "framecutter.h"
 #include "portparam.h"
+
+class PortBackend;
 
 // Result codes of openState.
 enum PortOpenResult : int {
@@ -31,7 +32,8 @@ enum class PortState { Closed, Opening, Open, Closing };
 
 // Owns the serial port in its own thread: opens and configures it, writes
 // what the pages send, hands back every raw chunk and every complete DTU
-// frame it cuts from the receive stream.
+// frame it cuts from the receive stream. The port is a local device or, for
+// a socket:// or rfc2217:// name, a port shared on the network.
 class WorkerSerial : public QObject
 {
     Q_OBJECT
@@ -81,25 +83,24 @@ protected:
 
 private slots:
     void ReadyRx();
-    void portErrorOccurred(QSerialPort::SerialPortError error);
-    void dropLostPort();
+    void portLostReported(QString strReason);
+    void dropLostPort(QString strReason);
 
 private:
-    void ensurePort();
+    void ensurePort(const QString& strPort);
     bool reopen(const QString& strPort);
     void startBufferTimer();
     void stopBufferTimer();
     void clearBuffers();
     bool isCurrentPort(const QString& strPort) const;
-    void emitOpenFailure(const QString& strPort);
+    void emitOpenFailure();
     void applyLines();
 
-    QSerialPort* m_serialPort = nullptr;
+    PortBackend* m_serialPort = nullptr;
     FrameCutter m_rxBuffer;
     QByteArray m_lastFrame;
     int m_timerId = 0;
     int m_nBufferTimeoutMs = kBufferTimeoutMs;
-    QSerialPort::SerialPortError m_lostError = QSerialPort::NoError;
     std::atomic<PortState> m_state { PortState::Closed };
     bool m_bDtr = true;
     bool m_bRts = true;

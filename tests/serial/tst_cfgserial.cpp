@@ -59,6 +59,9 @@ private slots:
     void validatorRefusesForeignCharacters();
     void refreshKeepsFriendlyNameOfPortWeHold();
     void f5RefreshesThePortList();
+    void typedNetworkAddressBecomesAPort_data();
+    void typedNetworkAddressBecomesAPort();
+    void networkPortAndItsNameSurviveRestart();
     void storedNamesFollowSystemNameAndAreRewrittenByPosition();
     void choosingBusyPortWarnsAndRestoresSelection();
     void openAndCloseToggleButtonAndSignals();
@@ -272,6 +275,85 @@ void TestCfgSerial::f5RefreshesThePortList()
     m_entries.append(PortEntry { "ttyACM0", false, {}, {} });
     QTest::keyClick(combo("cmbBaud"), Qt::Key_F5);
     QCOMPARE(combo("cmbPort")->count(), 4);
+}
+
+void TestCfgSerial::typedNetworkAddressBecomesAPort_data()
+{
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<bool>("added");
+
+    QTest::newRow("raw TCP") << "socket://127.0.0.1:2000" << true;
+    QTest::newRow("RFC 2217, IPv6") << "rfc2217://[::1]:7001" << true;
+    QTest::newRow("no port") << "rfc2217://rack-3.lab" << false;
+    QTest::newRow("port out of range") << "socket://127.0.0.1:99999" << false;
+}
+
+void TestCfgSerial::typedNetworkAddressBecomesAPort()
+{
+    QFETCH(QString, typed);
+    QFETCH(bool, added);
+
+    makePanel(m_entries);
+    std::unique_ptr<QSettings> ini(openIni());
+    m_panel->loadSettings(ini.get());
+    QComboBox* cmb = combo("cmbPort");
+    QSignalSpy spyPort(m_panel.get(), &CfgSerial::setPort);
+    cmb->lineEdit()->selectAll();
+    QTest::keyClicks(cmb->lineEdit(), typed);
+    QTest::keyClick(cmb->lineEdit(), Qt::Key_Return);
+
+    // The typing began like a rename of the current port; that is undone.
+    QCOMPARE(cmb->itemText(1), QString("ttyS1"));
+    QCOMPARE(cmb->count(), added ? 4 : 3);
+    QCOMPARE(m_messages.size(), added ? 0 : 1);
+    if (added) {
+        QCOMPARE(cmb->currentIndex(), 3);
+        QCOMPARE(cmb->currentText(), typed);
+        QCOMPARE(spyPort.count(), 1);
+        QCOMPARE(spyPort.at(0).at(0).toString(), typed);
+    } else {
+        QCOMPARE(cmb->currentIndex(), 1);
+        QCOMPARE(spyPort.count(), 0);
+        QCOMPARE(m_messages.first().strTitle, QString("告警"));
+    }
+}
+
+void TestCfgSerial::networkPortAndItsNameSurviveRestart()
+{
+    const QString strUrl = "rfc2217://127.0.0.1:7001";
+    makePanel(m_entries);
+    {
+        std::unique_ptr<QSettings> ini(openIni());
+        m_panel->loadSettings(ini.get());
+    }
+    QComboBox* cmb = combo("cmbPort");
+    cmb->lineEdit()->selectAll();
+    QTest::keyClicks(cmb->lineEdit(), strUrl);
+    QTest::keyClick(cmb->lineEdit(), Qt::Key_Return);
+    cmb->lineEdit()->selectAll();
+    QTest::keyClicks(cmb->lineEdit(), "Rack(3)");
+    // A refresh keeps it although the platform does not list it.
+    button("pbRefresh")->click();
+    QCOMPARE(cmb->count(), 4);
+    QCOMPARE(cmb->currentData().toString(), strUrl);
+    {
+        std::unique_ptr<QSettings> ini(openIni());
+        m_panel->saveSettings(ini.get());
+    }
+
+    makePanel(m_entries);
+    std::unique_ptr<QSettings> ini(openIni());
+    m_panel->loadSettings(ini.get());
+    cmb = combo("cmbPort");
+    QCOMPARE(cmb->count(), 4);
+    QCOMPARE(cmb->currentData().toString(), strUrl);
+    QCOMPARE(cmb->currentText(), QString("Rack(3)"));
+    QString shown;
+    runDialog([&](CfgDetail* dialog) {
+        shown = dialog->findChild<QLabel*>("lblPortInfo")->text();
+        dialog->findChild<QPushButton*>("pbCancel")->click();
+    });
+    QCOMPARE(shown, "\n端口:\t  " + strUrl + "\n协议:\t  RFC 2217\n主机:\t  127.0.0.1\n网络端口: 7001");
 }
 
 void TestCfgSerial::storedNamesFollowSystemNameAndAreRewrittenByPosition()
