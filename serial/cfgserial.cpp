@@ -80,6 +80,8 @@ CfgSerial::CfgSerial(QWidget* parent)
 
 CfgSerial::~CfgSerial()
 {
+    // The port box loses its focus while the children go; its handler reads m_ui.
+    disconnect(m_ui->cmbPort->lineEdit(), nullptr, this, nullptr);
     delete m_ui;
 }
 
