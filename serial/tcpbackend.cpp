@@ -151,7 +151,15 @@ void TcpBackend::sendComPort(const QByteArray& command)
 void TcpBackend::sendSettings()
 {
     m_bSettingsSent = true;
-    m_socket.write(TelnetComPort::settingsCommands(m_param));
+    m_socket.write(TelnetComPort::settingsCommands(m_param)
+                   + TelnetComPort::modemLineCommands(m_bDtr, m_bRts, m_param.flowControl));
+}
+
+void TcpBackend::setModemLines(bool bDtr, bool bRts)
+{
+    m_bDtr = bDtr;
+    m_bRts = bRts;
+    sendComPort(TelnetComPort::modemLineCommands(bDtr, bRts, m_param.flowControl));
 }
 
 qint64 TcpBackend::write(const QByteArray& data)

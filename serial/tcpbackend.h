@@ -43,6 +43,7 @@ public:
     QByteArray readAll() override;
 
     QString errorString() const override { return m_strError; }
+    void setModemLines(bool bDtr, bool bRts) override;
 
     // Milliseconds one character takes on the line with the current settings.
     double charTimeMs() const;
@@ -60,6 +61,8 @@ private:
     TelnetComPort m_telnet;
     bool m_bOpen = false;
     bool m_bSettingsSent = false;
+    bool m_bDtr = true;
+    bool m_bRts = true;
     bool m_bLosing = false;
     QString m_strError;
     QElapsedTimer m_clock;

@@ -65,6 +65,15 @@ QByteArray TelnetComPort::settingsCommands(const PortParam& param)
         + setByte(SetControl, quint8(flowCode(param.flowControl)));
 }
 
+QByteArray TelnetComPort::modemLineCommands(bool bDtr, bool bRts, qint32 nFlow)
+{
+    // Under hardware flow control RTS is the far port's own business.
+    QByteArray out = setByte(SetControl, bDtr ? DtrOn : DtrOff);
+    if (nFlow != 1)
+        out += setByte(SetControl, bRts ? RtsOn : RtsOff);
+    return out;
+}
+
 bool TelnetComPort::acceptUs(quint8 nOpt)
 {
     return nOpt == kOptBinary || nOpt == kOptSga || nOpt == kOptComPort;

@@ -80,6 +80,8 @@ public:
     static int flowCode(qint32 nFlow);
     // Baud rate, data size, parity, stop size and flow control in one go.
     static QByteArray settingsCommands(const PortParam& param);
+    // SET-CONTROL commands for DTR and RTS (RTS left alone under hardware flow control).
+    static QByteArray modemLineCommands(bool bDtr, bool bRts, qint32 nFlow);
 
     // The opening requests: WILL COM-PORT, WILL and DO BINARY, WILL and DO SGA.
     QByteArray start();

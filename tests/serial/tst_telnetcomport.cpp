@@ -163,6 +163,12 @@ void TestTelnetComPort::outgoingBytesAreEscaped_data()
                                                          "fffa2c0403fff0 fffa2c0502fff0");
     QTest::newRow("settings mark, space") << (settings(300, 8, 5, 1, 0).mid(17, 7) + settings(300, 8, 4, 1, 0).mid(17, 7))
                                           << hex("fffa2c0304fff0 fffa2c0305fff0");
+    QTest::newRow("DTR on, RTS off") << TelnetComPort::modemLineCommands(true, false, 0)
+                                     << hex("fffa2c0508fff0 fffa2c050cfff0");
+    QTest::newRow("DTR off, RTS on") << TelnetComPort::modemLineCommands(false, true, 2)
+                                     << hex("fffa2c0509fff0 fffa2c050bfff0");
+    QTest::newRow("RTS left to hardware flow control") << TelnetComPort::modemLineCommands(true, false, 1)
+                                                       << hex("fffa2c0508fff0");
 }
 
 void TestTelnetComPort::outgoingBytesAreEscaped()
