@@ -1,9 +1,13 @@
 #include "portrecovery.h"
+#include "netportaddress.h"
 
 #include <QFileInfo>
 
 QString findReturnedPort(const QString& strSystem, const QString& strSerial, const QList<PortEntry>& ports)
 {
+    // Nothing lists a network port: trying to connect is the only look.
+    if (isNetPortName(strSystem))
+        return strSystem;
     if (!strSerial.isEmpty()) {
         for (const PortEntry& entry : ports) {
             if (entry.strSerial == strSerial)

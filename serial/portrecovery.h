@@ -12,7 +12,8 @@
 
 // Where a lost port is now: the entry with the same serial number (a USB
 // adapter may come back under another name), else the same system location
-// when the platform lists it or the path exists. Empty while it is absent.
+// when the platform lists it or the path exists; a network port is always
+// worth a reconnect attempt. Empty while it is absent.
 QString findReturnedPort(const QString& strSystem, const QString& strSerial, const QList<PortEntry>& ports);
 
 // Waits, for a limited time, for a lost port to come back, looking every

@@ -26,6 +26,7 @@ void TestPortRecovery::returnedPortIsFound_data()
     QTest::newRow("another adapter took the name") << "ttyUSB0" << "A1" << QStringList{"ttyUSB0=B2"} << "ttyUSB0";
     QTest::newRow("absent") << "ttyUSB0" << "A1" << QStringList{"ttyS0"} << "";
     QTest::newRow("unlisted path that does not exist") << "/nonexistent/tty" << "" << QStringList{} << "";
+    QTest::newRow("network port: try to reconnect") << "rfc2217://127.0.0.1:7001" << "" << QStringList{} << "rfc2217://127.0.0.1:7001";
 }
 
 void TestPortRecovery::returnedPortIsFound()
