@@ -11,7 +11,6 @@ constexpr unsigned bit(CliCommand c)
     return 1u << unsigned(c);
 }
 constexpr unsigned kGlobal = ~0u;
-constexpr unsigned kCmdCommands = bit(CliCommand::Query) | bit(CliCommand::Set) | bit(CliCommand::Code);
 constexpr unsigned kImageCommands = bit(CliCommand::Push) | bit(CliCommand::Endurance);
 
 struct OptionDef
