@@ -7,17 +7,19 @@
 
 int main(int argc, char* argv[])
 {
+    if (asksForTextOnly(argc, argv)) {
+        QCoreApplication app(argc, argv);
+        setApplicationNames(app);
+        QCommandLineParser parser;
+        addProgramOptions(parser);
+        parser.process(app);  // prints and exits
+        return 0;
+    }
+
     QApplication app(argc, argv);
     initApplication(app);
-
     QCommandLineParser parser;
-    parser.setApplicationDescription("DTU bench tool: serial terminal, DTU commands and e-paper image transfer.");
-    parser.addHelpOption();
-    parser.addVersionOption();
-    const QCommandLineOption portOption(
-        "port", "Offer PATH as a serial port after the enumerated ones (repeatable); the first is selected.",
-        "PATH");
-    parser.addOption(portOption);
+    const QCommandLineOption portOption = addProgramOptions(parser);
     parser.process(app);
 
     MainWindow window(parser.values(portOption));

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QMainWindow>
+#include "filelocations.h"
 #include "messagehook.h"
 
 #include <QMessageBox>
@@ -19,7 +20,7 @@ class MainWindow;
 // The program's only window: the serial settings panel above the tab widget
 // with the work pages. Owns the serial worker and its thread, wires every
 // page to the worker, and keeps its geometry and the pages' options in
-// Telvane.ini.
+// Telvane.ini (where FileLocations puts it).
 class MainWindow : public QMainWindow
 {
     Q_OBJECT
@@ -33,6 +34,10 @@ public:
     WorkerSerial* worker() const { return m_worker; }
     // Tests record the window's own message boxes instead of showing them.
     void setMessageHook(MessageHook hook) { m_messageHook = std::move(hook); }
+    // Tests answer the question asked before closing during a transfer.
+    void setQuestionHook(QuestionHook hook) { m_questionHook = std::move(hook); }
+    // The areas the window may open on; the screens' available areas unless set.
+    void setScreenAreas(const QVector<QRect>& areas) { m_screenAreas = areas; }
 
 public slots:
     void show();
@@ -45,11 +50,20 @@ protected:
 
 private:
     void connectPages();
+    void buildViewMenu();
+    void showPage(QWidget* page, bool bShow);
     void removePage(QWidget* page);
+    QString loadCommandFile(const QString& strName);
+    void restoreGeometry(const QSettings& settings);
     void warnPortNotOpened();
+    bool transferRunning() const;
+    void stopTransfers();
 
     Ui::MainWindow* ui;
     QThread* m_thread = nullptr;
     WorkerSerial* m_worker = nullptr;
     MessageHook m_messageHook;
+    QuestionHook m_questionHook;
+    FileLocations m_files;
+    QVector<QRect> m_screenAreas;
 };

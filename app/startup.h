@@ -1,7 +1,20 @@
 #pragma once
 
 class QApplication;
+class QCommandLineOption;
+class QCommandLineParser;
+class QCoreApplication;
 
-// Version, names and built-in resources that every front end of the
-// program sets up before it builds the main window.
+// Version and names; every file location depends on them.
+void setApplicationNames(QCoreApplication& app);
+
+// Names, icon and built-in resources that every front end of the program
+// sets up before it builds the main window.
 void initApplication(QApplication& app);
+
+// The program's command line; returns the --port option.
+QCommandLineOption addProgramOptions(QCommandLineParser& parser);
+
+// True when the command line only asks for help or the version, which are
+// answered without a display.
+bool asksForTextOnly(int argc, char* argv[]);

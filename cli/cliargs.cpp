@@ -542,9 +542,10 @@ QString cliHelpText(CliCommand command, bool bAll)
                "progress and errors to stderr.\n\n"
                "Commands:\n%1\n"
                "telvanectl COMMAND --help describes a command.\n\n%2\n"
-               "Port settings default to what the window saved last in Telvane.ini in the\n"
-               "working directory; the command file is the one the window loads (the \"json\"\n"
-               "setting, else cmds.json there).\n\n%3")
+               "Port settings default to what the window saved last in its Telvane.ini (the\n"
+               "working directory's in portable mode, else ~/.config/Telvane/Telvane/); the\n"
+               "command file is the one the window loads (the \"json\" setting, else\n"
+               "cmds.json, looked up where the window looks).\n\n%3")
         .arg(commands, QLatin1String(kGlobalHelp), QLatin1String(kExitHelp))
         + (bAll ? details : QString());
 }

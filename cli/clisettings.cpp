@@ -1,5 +1,7 @@
 #include "clisettings.h"
+#include "filelocations.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
 #include <QSerialPort>
@@ -7,7 +9,6 @@
 
 namespace {
 
-constexpr char kSettingsFile[] = "Telvane.ini";
 constexpr char kDefaultCmdFile[] = "cmds.json";
 constexpr int kDefaultBaud = 115200;
 
@@ -21,11 +22,25 @@ QString portPath(const QString& strGiven)
     return QFileInfo(strGiven).absoluteFilePath();
 }
 
+// Where the window keeps its files: asked under the window's own names, since
+// the standard folders are named after the application.
+FileLocations windowLocations()
+{
+    const QString strApp = QCoreApplication::applicationName();
+    const QString strOrg = QCoreApplication::organizationName();
+    QCoreApplication::setApplicationName(QStringLiteral("Telvane"));
+    QCoreApplication::setOrganizationName(QStringLiteral("Telvane"));
+    FileLocations locations = FileLocations::forCurrentDirectory();
+    QCoreApplication::setApplicationName(strApp);
+    QCoreApplication::setOrganizationName(strOrg);
+    return locations;
+}
+
 }  // namespace
 
 QSettings* openWindowSettings()
 {
-    auto* settings = new QSettings(QString::fromLatin1(kSettingsFile), QSettings::IniFormat);
+    auto* settings = new QSettings(windowLocations().settingsPath(), QSettings::IniFormat);
     settings->setIniCodec("UTF-8");
     return settings;
 }
@@ -60,9 +75,7 @@ QString locateCmdFile(const QString& strGiven, QSettings& settings)
 {
     if (!strGiven.isEmpty())
         return strGiven;
-    if (settings.contains("json"))
-        return settings.value("json").toString();
-    if (!QFile::exists(QString::fromLatin1(kDefaultCmdFile)) && QFile::exists(QStringLiteral(TELVANE_INSTALLED_CMDS)))
-        return QStringLiteral(TELVANE_INSTALLED_CMDS);
-    return QString::fromLatin1(kDefaultCmdFile);
+    const QString strName = settings.value("json", QString::fromLatin1(kDefaultCmdFile)).toString();
+    const FileLocations::Lookup found = windowLocations().findShipped(strName);
+    return found.strPath.isEmpty() ? strName : found.strPath;
 }

@@ -7,8 +7,8 @@
 
 class QSettings;
 
-// What telvanectl takes from the window's settings file, Telvane.ini in the
-// working directory: the port and baud rate used last, the friendly port
+// What telvanectl takes from the window's settings file (Telvane.ini in the
+// working directory in portable mode, else the window's config folder): the port and baud rate used last, the friendly port
 // names and the path of the command file.
 
 // Opens the window's settings file for reading (UTF-8).
@@ -29,6 +29,5 @@ PortChoice choosePort(const PortOverrides& given, QSettings& settings);
 QString friendlyPortName(QSettings& settings, const QString& strSystem);
 
 // The command file: the one given, else the window's "json" setting (default
-// cmds.json in the working directory); when the window's default is not
-// there either, the copy installed with the program.
+// cmds.json), a relative name looked up where the window looks for it.
 QString locateCmdFile(const QString& strGiven, QSettings& settings);

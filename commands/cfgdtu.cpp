@@ -5,9 +5,9 @@
 
 #include "cmdexchange.h"
 #include "dtuframe.h"
+#include "settingsbounds.h"
 
 #include <QClipboard>
-#include <QFileInfo>
 #include <QGuiApplication>
 #include <QListView>
 #include <QSettings>
@@ -15,6 +15,7 @@
 namespace {
 constexpr int kDefaultCmdSize = 220;
 constexpr int kDefaultParamSize = 360;
+constexpr int kMaxPaneSize = 100000;
 }  // namespace
 
 CfgDtu::CfgDtu(QWidget* parent) : QWidget(parent), ui(new Ui::CfgDtu)
@@ -48,8 +49,8 @@ CfgDtu::~CfgDtu()
 void CfgDtu::loadSettings(QSettings* pSettings)
 {
     pSettings->beginGroup(QStringLiteral("CfgDtu"));
-    const int nCmdSize = pSettings->value(QStringLiteral("CmdSize"), kDefaultCmdSize).toInt();
-    const int nParamSize = pSettings->value(QStringLiteral("ParamSize"), kDefaultParamSize).toInt();
+    const int nCmdSize = boundedInt(*pSettings, QStringLiteral("CmdSize"), kDefaultCmdSize, 1, kMaxPaneSize);
+    const int nParamSize = boundedInt(*pSettings, QStringLiteral("ParamSize"), kDefaultParamSize, 1, kMaxPaneSize);
     pSettings->endGroup();
     ui->splitter->setSizes({nCmdSize, nParamSize});
 }
@@ -65,12 +66,15 @@ void CfgDtu::saveSettings(QSettings* pSettings)
 
 int CfgDtu::loadCommands(const QString& strPath)
 {
-    if (!QFileInfo::exists(strPath))
-        return -1;
     const int nResult = ui->tabWidgetCfgDtu->loadCmdFile(strPath);
     if (nResult == CmdFileLoaded)
         ui->listWidget->setCurrentRow(0);
     return nResult;
+}
+
+QString CfgDtu::loadProblem() const
+{
+    return ui->tabWidgetCfgDtu->loadProblem();
 }
 
 void CfgDtu::decodeResponse(QByteArray byteData)

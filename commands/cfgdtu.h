@@ -29,6 +29,8 @@ public:
     // -1 when no file exists at strPath; otherwise the result of
     // TabWidgetCfgDtu::loadCmdFile. On success the first listed page is shown.
     int loadCommands(const QString& strPath);
+    // Why the last loadCommands failed.
+    QString loadProblem() const;
 
 signals:
     void sendCmd(QByteArray byteData);

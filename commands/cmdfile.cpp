@@ -85,12 +85,14 @@ CmdFileDef parseCmdDefinitions(const QByteArray& byteJson)
     const QJsonDocument doc = QJsonDocument::fromJson(byteJson, &error);
     if (error.error != QJsonParseError::NoError) {
         def.nResult = int(error.error);
+        def.strProblem = QStringLiteral("JSON 格式错误 (第 %1 字节): %2").arg(error.offset).arg(error.errorString());
         return def;
     }
     qCDebug(lcCommands, "open ok");
 
     if (!doc.isObject()) {
         def.nResult = CmdFileBadStructure;
+        def.strProblem = QStringLiteral("顶层不是 JSON 对象");
         return def;
     }
     const QJsonObject root = doc.object();
@@ -100,12 +102,19 @@ CmdFileDef parseCmdDefinitions(const QByteArray& byteJson)
                             : mode.isString()  ? mode.toString()
                                                : QStringLiteral("table");
     const QJsonValue cmdValue = root.value(QStringLiteral("cmd"));
-    if (strMode.compare(QLatin1String("list"), Qt::CaseInsensitive) != 0 || !cmdValue.isArray()) {
+    if (strMode.compare(QLatin1String("list"), Qt::CaseInsensitive) != 0) {
         def.nResult = CmdFileBadStructure;
+        def.strProblem = QStringLiteral("\"mode\" 应为 \"list\"");
+        return def;
+    }
+    if (!cmdValue.isArray()) {
+        def.nResult = CmdFileBadStructure;
+        def.strProblem = QStringLiteral("缺少 \"cmd\" 数组");
         return def;
     }
 
     def.nResult = CmdFileNoCommand;
+    def.strProblem = QStringLiteral("没有可用的命令: 每条命令需要文本 \"name\" 和数组 \"param\"");
     const QJsonArray cmds = cmdValue.toArray();
     for (const QJsonValue& item : cmds) {
         if (!item.isObject())
@@ -126,6 +135,9 @@ CmdFileDef parseCmdDefinitions(const QByteArray& byteJson)
         if (page.cmd.m_param.isEmpty()) {
             // Ends the load; the empty page stays, the rest is not read.
             def.pages.append(page);
+            if (def.nResult != 0)
+                def.strProblem = QStringLiteral("命令 \"%1\" 没有可用的参数: 每个参数需要 \"name\"、\"type\"、\"num\" 和 \"show\"")
+                                     .arg(page.cmd.name);
             return def;
         }
         page.cmd.query = readSection(obj, QStringLiteral("query"));
@@ -137,6 +149,7 @@ CmdFileDef parseCmdDefinitions(const QByteArray& byteJson)
         registerResponse(def, page.cmd.setting, nPage, 1, page.cmd.m_param);
         def.pages.append(page);
         def.nResult = CmdFileLoaded;
+        def.strProblem.clear();
     }
     return def;
 }

@@ -37,6 +37,8 @@ enum CmdFileResult : int {
 struct CmdFileDef
 {
     int nResult = CmdFileNoCommand;  // a CmdFileResult or a JSON parse error number
+    // For a failed load: the first thing wrong with the file, for the operator.
+    QString strProblem;
     QVector<CmdPageDef> pages;
     // Control code -> response entry; a later registration of a code wins.
     QMap<int, DtuResponseEntry> responses;

@@ -57,17 +57,22 @@ TabWidgetCfgDtu::TabWidgetCfgDtu(QWidget* parent)
 
 int TabWidgetCfgDtu::loadCmdFile(const QString& strPath)
 {
-    if (!QFileInfo::exists(strPath))
+    if (!QFileInfo::exists(strPath)) {
+        m_strLoadProblem = QStringLiteral("文件不存在");
         return CmdFileMissing;
+    }
     QFile file(strPath);
-    if (!file.open(QIODevice::ReadOnly))
+    if (!file.open(QIODevice::ReadOnly)) {
+        m_strLoadProblem = QStringLiteral("无法读取: %1").arg(file.errorString());
         return CmdFileUnreadable;
+    }
     return parseCmdJson(file.readAll());
 }
 
 int TabWidgetCfgDtu::parseCmdJson(const QByteArray& byteJson)
 {
     CmdFileDef def = parseCmdDefinitions(byteJson);
+    m_strLoadProblem = def.strProblem;
     // Page numbers of the result count from this widget's first new page.
     const int nFirstPage = m_pageDefs.size();
     for (auto it = def.responses.begin(); it != def.responses.end(); ++it) {

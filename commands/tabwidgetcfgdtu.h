@@ -29,6 +29,9 @@ public:
     // Pages built before a failure stay.
     int parseCmdJson(const QByteArray& byteJson);
 
+    // What the last failed load found wrong; empty after a success.
+    QString loadProblem() const { return m_strLoadProblem; }
+
     const QList<DtuCmd>& commands() const { return m_cmds; }
     // The table of page nPage, built now if it was not yet; nullptr when
     // there is no such page.
@@ -69,4 +72,5 @@ private:
     QMap<int, DtuResponseEntry> m_responses;
     QVector<int> m_listedPages;         // command list row -> page
     const QStringList m_headers;
+    QString m_strLoadProblem;
 };

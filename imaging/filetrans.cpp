@@ -3,9 +3,12 @@
 
 #include "batchpanel.h"
 #include "payload.h"
+#include "settingsbounds.h"
 
 #include <QPixmap>
 #include <QSettings>
+
+#include <climits>
 
 FileTrans::FileTrans(QWidget* parent)
     : QWidget(parent)
@@ -58,6 +61,13 @@ bool FileTrans::isSending() const
     return m_session.isBusy() || ui->batchPanel->isRunning();
 }
 
+void FileTrans::cancelTransfer()
+{
+    if (ui->batchPanel->isRunning())
+        ui->batchPanel->stopBatch();
+    m_session.stop();
+}
+
 void FileTrans::showPreview()
 {
     // Only the display bitmap is built here; a file sent as it is on disk
@@ -82,8 +92,8 @@ void FileTrans::loadSettings(QSettings* settings)
     const int nCompress = settings->value(QStringLiteral("Compress"), kCompressLzma).toInt();
     if (nCompress >= 0 && nCompress < ui->cmbCompress->count())
         ui->cmbCompress->setCurrentIndex(nCompress);
-    ui->editDstAddr->setText(settings->value(QStringLiteral("DstAddr"), QStringLiteral("1674097996")).toString());
-    ui->editKeepTime->setText(settings->value(QStringLiteral("KeepTime"), QStringLiteral("800")).toString());
+    ui->editDstAddr->setText(boundedNumberText(*settings, QStringLiteral("DstAddr"), QStringLiteral("1674097996"), 0, UINT_MAX));
+    ui->editKeepTime->setText(boundedNumberText(*settings, QStringLiteral("KeepTime"), QStringLiteral("800"), 0, INT_MAX));
     loadImageFile(settings->value(QStringLiteral("FilePath"), QString()).toString());
     settings->endGroup();
 }
@@ -118,7 +128,7 @@ void FileTrans::openFile()
 {
     const QString path = m_hooks.askImportFile(this, isSending(), m_source.strFilePath);
     if (!path.isEmpty())
-        m_hooks.warnImportFailure(this, loadImageFile(path), false);
+        m_hooks.warnImportFailure(this, loadImageFile(path), false, path);
 }
 
 int FileTrans::getId(quint32& nAddr)
@@ -153,7 +163,7 @@ TransferOptions FileTrans::transferOptions(quint32 nAddr) const
     TransferOptions opt;
     opt.nAddr = nAddr;
     opt.image = m_source.image;
-    opt.payload = payloadOptions(ui->chkRle, ui->cmbCompress, m_source);
+    opt.payload = payloadOptions(ui->chkRle, ui->cmbCompress, m_source, m_hooks.payloadCopy);
     opt.nKeepTimeMs = ui->editKeepTime->text().toUInt(nullptr, 10);
     opt.plan = singlePlanFor(nAddr);
     return opt;

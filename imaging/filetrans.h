@@ -36,10 +36,14 @@ public:
     void setPortOpenQuery(PortOpenQuery query) { m_hooks.portOpen = std::move(query); }
     void setMessageHook(MessageHook hook) { m_hooks.message = std::move(hook); }
     void setFileChooser(FileChooser chooser) { m_hooks.chooseFile = std::move(chooser); }
+    void setPayloadCopyPath(const QString& strPath) { m_hooks.payloadCopy = strPath; }
     void setTimeouts(const TransferTimeouts& timeouts);
 
     ImageLoadResult loadImageFile(const QString& path);
     bool isSending() const;
+    // A transfer or a batch is running; cancelTransfer ends it as the stop button does.
+    bool isBusy() const { return isSending(); }
+    void cancelTransfer();
     const QByteArray& payload() const { return m_session.payload(); }
 
 signals:

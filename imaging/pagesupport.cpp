@@ -2,6 +2,7 @@
 
 #include "imageload.h"
 #include "payload.h"
+#include "refusaltext.h"
 #include "sourceimage.h"
 
 #include <QCheckBox>
@@ -50,10 +51,11 @@ void setupLogView(QTextEdit* edit)
     edit->document()->setMaximumBlockCount(kLogMaxBlocks);
 }
 
-void PageHooks::warnImportFailure(QWidget* parent, ImageLoadResult r, bool bMissingUnopenable) const
+void PageHooks::warnImportFailure(QWidget* parent, ImageLoadResult r, bool bMissingUnopenable,
+                                  const QString& path) const
 {
     if (r == ImageLoadResult::NotAnImage)
-        warn(parent, QStringLiteral("加载图片失败"));
+        warn(parent, imageLoadRefusal(path));
     else if (r == ImageLoadResult::TooLarge)
         warn(parent, imageTooLargeText());
     else if (r == ImageLoadResult::Unreadable || (bMissingUnopenable && r != ImageLoadResult::Loaded))
@@ -111,7 +113,8 @@ void setupTransferInputs(QComboBox* compress, QLineEdit* addr, QLineEdit* keepTi
     keepTime->setValidator(new QIntValidator(0, 2147483647, keepTime));
 }
 
-PayloadOptions payloadOptions(const QCheckBox* rle, const QComboBox* compress, const SourceImage& source)
+PayloadOptions payloadOptions(const QCheckBox* rle, const QComboBox* compress, const SourceImage& source,
+                              const QString& strSavePath)
 {
     PayloadOptions opt;
     opt.bRle = rle->isChecked();
@@ -119,5 +122,6 @@ PayloadOptions payloadOptions(const QCheckBox* rle, const QComboBox* compress, c
     opt.nImgType = source.nImgType;
     opt.strFilePath = source.strFilePath;
     opt.nFileSize = source.nFileSize;
+    opt.strSavePath = strSavePath;
     return opt;
 }

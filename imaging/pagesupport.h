@@ -30,6 +30,7 @@ public:
     MessageHook message;      // null: a modal QMessageBox
     FileChooser chooseFile;   // null: QFileDialog
     PortOpenQuery portOpen;   // null: the port counts as closed
+    QString payloadCopy = QStringLiteral("data.bin");  // where each payload is also written
 
     // Warnings are titled "告警", errors "错误".
     void warn(QWidget* parent, const QString& text) const;
@@ -39,7 +40,7 @@ public:
     QString askImportFile(QWidget* parent, bool bSending, const QString& dir) const;
     // Warns about an import that did not load; the test page calls a missing
     // file unopenable, the image page an unknown error.
-    void warnImportFailure(QWidget* parent, ImageLoadResult r, bool bMissingUnopenable) const;
+    void warnImportFailure(QWidget* parent, ImageLoadResult r, bool bMissingUnopenable, const QString& path) const;
     bool isPortOpen() const { return portOpen && portOpen(); }
 
 private:
@@ -66,7 +67,8 @@ void setupTransferInputs(QComboBox* compress, QLineEdit* addr, QLineEdit* keepTi
                          const QRegularExpression& addrPattern);
 
 // What the operator chose for the payload, with the loaded file's facts.
-PayloadOptions payloadOptions(const QCheckBox* rle, const QComboBox* compress, const SourceImage& source);
+PayloadOptions payloadOptions(const QCheckBox* rle, const QComboBox* compress, const SourceImage& source,
+                              const QString& strSavePath);
 
 void setProgressFailed(QProgressBar* bar, bool bFailed);
 

@@ -1,6 +1,8 @@
 #include "payload.h"
 #include "imaginglog.h"
 
+#include "refusaltext.h"
+
 #include "dither.h"
 #include "kvbitmap.h"
 #include "lzmacompress.h"
@@ -101,8 +103,9 @@ QImage scaledForDisplay(const QImage& image)
 
 QString buildSendablePayload(QByteArray& payload, const QImage& image, const PayloadOptions& opt)
 {
-    if (buildPayload(payload, image, opt) != 0)
-        return QStringLiteral("生成图片数据失败");
+    const int nResult = buildPayload(payload, image, opt);
+    if (nResult != 0)
+        return payloadRefusal(nResult, opt.strFilePath);
     if (packetCount(payload.size()) > kMaxPackets)
         return QStringLiteral("图片数据过大: %L1 字节, 超过 %2 包, 无法发送").arg(payload.size()).arg(kMaxPackets);
     return QString();

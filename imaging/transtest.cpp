@@ -67,7 +67,7 @@ void TransTest::openFile()
     m_source.strFilePath = info.absoluteFilePath();
     ui->editPath->setText(m_source.strFilePath);
     const ImageLoadResult r = loadSourceImage(path, m_source);
-    m_hooks.warnImportFailure(this, r, true);
+    m_hooks.warnImportFailure(this, r, true, path);
     if (r != ImageLoadResult::Loaded)
         return;
     ui->labelImg->setPixmap(QPixmap::fromImage(m_source.image));
@@ -83,7 +83,7 @@ TransferOptions TransTest::transferOptions() const
 {
     TransferOptions opt;
     opt.image = m_source.image;
-    opt.payload = payloadOptions(ui->chkRle, ui->cmbCompress, m_source);
+    opt.payload = payloadOptions(ui->chkRle, ui->cmbCompress, m_source, m_hooks.payloadCopy);
     opt.nKeepTimeMs = ui->editKeepTime->text().toUInt(nullptr, 10);
     opt.plan = TransferPlan(ui->cmbRun->currentData().toInt());
     return opt;

@@ -30,10 +30,14 @@ public:
     void setPortOpenQuery(PortOpenQuery query) { m_hooks.portOpen = std::move(query); }
     void setMessageHook(MessageHook hook) { m_hooks.message = std::move(hook); }
     void setFileChooser(FileChooser chooser) { m_hooks.chooseFile = std::move(chooser); }
+    void setPayloadCopyPath(const QString& strPath) { m_hooks.payloadCopy = strPath; }
     void setTimeouts(const TransferTimeouts& timeouts);
 
     EnduranceCounters counters() const { return m_run.counters(); }
     bool isSending() const { return m_run.isBusy(); }
+    // A transfer or a repeated test is running; cancelTransfer ends it.
+    bool isBusy() const { return m_run.isRunning() || m_run.isBusy(); }
+    void cancelTransfer() { m_run.stop(); }
     const QByteArray& payload() const { return m_run.session().payload(); }
 
     // The results of the current or last run as CSV; false after warning why not.

@@ -10,7 +10,8 @@ packages=(
   libpng-dev libjpeg-dev libtiff-dev libjxr-dev libjbig-dev
   libgtest-dev libbenchmark-dev
   xvfb xauth fonts-wqy-microhei
-  help2man bash-completion
+  dpkg-dev file help2man bash-completion
+  ser2net
 )
 
 missing=()

@@ -4,8 +4,11 @@
 #include "ui_cfgserial.h"
 
 #include "cfgdetail.h"
+#include "netportaddress.h"
 #include "portparam.h"
+#include "settingsbounds.h"
 #include "workerserial.h"
+#include "portrecovery.h"
 
 #include <QColor>
 #include <QLineEdit>
@@ -13,11 +16,15 @@
 #include <QRegularExpression>
 #include <QRegularExpressionValidator>
 #include <QSettings>
+#include <QShortcut>
 #include <QTimer>
+
+#include <algorithm>
 
 namespace {
 
 constexpr int kExtraBaud = 460800;
+constexpr int kMaxStoredPorts = 1024;
 const QColor kBusyColour(0xFF, 0x6E, 0x6E);
 
 // Indexed by the negated result code of the worker.
@@ -31,6 +38,7 @@ CfgSerial::CfgSerial(QWidget* parent)
     , m_ui(new Ui::CfgSerial)
     , m_detail(new CfgDetail(this))
     , m_enumerator(platformPorts)
+    , m_recovery(new PortRecovery(this))
 {
     registerPortParam();
     m_ui->setupUi(this);
@@ -39,7 +47,8 @@ CfgSerial::CfgSerial(QWidget* parent)
     // Inline completion would silently rename the port after another one.
     m_ui->cmbPort->setCompleter(nullptr);
     m_ui->cmbPort->setValidator(
-        new QRegularExpressionValidator(QRegularExpression(R"([()\-\w]{1,20})"), m_ui->cmbPort));
+        new QRegularExpressionValidator(
+            QRegularExpression(R"([()\-\w]{1,20}|(socket|rfc2217)://[\w.\-:\[\]]{1,100})"), m_ui->cmbPort));
 
     for (const qint32 nRate : QSerialPortInfo::standardBaudRates())
         m_ui->cmbBaud->addItem(QString::number(nRate), nRate);
@@ -50,12 +59,29 @@ CfgSerial::CfgSerial(QWidget* parent)
             &CfgSerial::baudChange);
     connect(m_ui->pbConnect, &QPushButton::clicked, this, &CfgSerial::openAndClose);
     connect(m_ui->pbRefresh, &QPushButton::clicked, this, [this] { availablePorts(false); });
+    // F5 anywhere in the window, as in a browser.
+    auto* refresh = new QShortcut(QKeySequence(Qt::Key_F5), this);
+    refresh->setContext(Qt::WindowShortcut);
+    connect(refresh, &QShortcut::activated, m_ui->pbRefresh, &QPushButton::click);
     connect(m_ui->cmbPort, &QComboBox::editTextChanged, this, &CfgSerial::renamePort);
+    connect(m_ui->cmbPort->lineEdit(), &QLineEdit::editingFinished, this, &CfgSerial::portTextEntered);
     connect(m_ui->pbDetail, &QPushButton::clicked, this, &CfgSerial::openCfgDetail);
+    connect(m_ui->chkDtr, &QCheckBox::toggled, this, &CfgSerial::setDtr);
+    connect(m_ui->chkRts, &QCheckBox::toggled, this, &CfgSerial::setRts);
+    connect(m_ui->chkAutoReconnect, &QCheckBox::toggled, this, [this](bool bOn) {
+        if (!bOn && m_recovery->isActive()) {
+            m_recovery->stop();
+            reportLoss(m_strLossText);
+        }
+    });
+    connect(m_recovery, &PortRecovery::portBack, this, &CfgSerial::reopenReturnedPort);
+    connect(m_recovery, &PortRecovery::gaveUp, this, &CfgSerial::recoveryGaveUp);
 }
 
 CfgSerial::~CfgSerial()
 {
+    // The port box loses its focus while the children go; its handler reads m_ui.
+    disconnect(m_ui->cmbPort->lineEdit(), nullptr, this, nullptr);
     delete m_ui;
 }
 
@@ -100,15 +126,30 @@ void CfgSerial::availablePorts(bool bFirstOpen)
     m_ui->pbConnect->setEnabled(false);
 
     if (!bFirstOpen) {
-        QSettings settings(kSettingsFile, QSettings::IniFormat);
+        QSettings settings(m_strSettingsPath, QSettings::IniFormat);
         settings.setIniCodec("UTF-8");
         writePortKeys(&settings);
     }
 
+    QStringList networkPorts;
+    for (const PortEntry& entry : qAsConst(m_ports)) {
+        if (isNetPortName(entry.strSystem))
+            networkPorts << entry.strSystem;
+    }
+    {
+        QSettings settings(kSettingsFile, QSettings::IniFormat);
+        settings.setIniCodec("UTF-8");
+        const int nCount = settings.value("port_count", 0).toInt();
+        for (int i = 0; i < nCount; ++i)
+            networkPorts << settings.value(QString("port_%1").arg(i)).toString();
+    }
+
     cmb->clear();
+    m_nRenamedIndex = -1;
     m_ports = m_enumerator ? m_enumerator() : QList<PortEntry>();
     for (const QString& strPath : qAsConst(m_extraPorts))
-        m_ports.append(PortEntry { strPath, false, QSerialPortInfo() });
+        m_ports.append(PortEntry { strPath, false, QSerialPortInfo(), QString() });
+    appendNetworkPorts(networkPorts);
 
     bool bFoundOld = false;
     int nCandidate = -1;
@@ -135,7 +176,7 @@ void CfgSerial::availablePorts(bool bFirstOpen)
     m_nCurIndex = cmb->currentIndex();
 
     {
-        QSettings settings(kSettingsFile, QSettings::IniFormat);
+        QSettings settings(m_strSettingsPath, QSettings::IniFormat);
         settings.setIniCodec("UTF-8");
         applyStoredNames(&settings);
     }
@@ -145,9 +186,23 @@ void CfgSerial::availablePorts(bool bFirstOpen)
     m_ui->pbConnect->setEnabled(true);
 }
 
+void CfgSerial::appendNetworkPorts(const QStringList& names)
+{
+    for (const QString& strName : names) {
+        if (!isNetPortName(strName))
+            continue;
+        const bool bKnown = std::any_of(m_ports.cbegin(), m_ports.cend(), [&](const PortEntry& e) {
+            return e.strSystem.compare(strName, Qt::CaseInsensitive) == 0;
+        });
+        if (!bKnown)
+            m_ports.append(PortEntry { strName, false, QSerialPortInfo() });
+    }
+}
+
 void CfgSerial::applyStoredNames(QSettings* settings)
 {
-    const int nCount = settings->value("port_count", 0).toInt();
+    // Each entry costs a lookup in the list; a hand-edited huge count must not stall the start.
+    const int nCount = boundedInt(*settings, "port_count", 0, 0, kMaxStoredPorts);
     for (int i = 0; i < nCount; ++i) {
         const QString strSystem = settings->value(QString("port_%1").arg(i)).toString();
         qCDebug(lcSerial, "port %s", strSystem.toUtf8().constData());
@@ -175,6 +230,9 @@ void CfgSerial::writePortKeys(QSettings* settings) const
 void CfgSerial::saveSettings(QSettings* settings)
 {
     settings->setValue("baud", m_ui->cmbBaud->currentText());
+    settings->setValue("auto_reconnect", m_ui->chkAutoReconnect->isChecked());
+    settings->setValue("dtr", m_ui->chkDtr->isChecked());
+    settings->setValue("rts", m_ui->chkRts->isChecked());
     writePortKeys(settings);
 }
 
@@ -190,6 +248,16 @@ void CfgSerial::loadSettings(QSettings* settings)
             m_ui->cmbPort->setCurrentIndex(nIdx);
     }
     applyStoredNames(settings);
+    m_ui->chkAutoReconnect->setChecked(settings->value("auto_reconnect", true).toBool());
+    {
+        // Told once each, changed or not: the worker applies them at every open.
+        const QSignalBlocker dtrBlocker(m_ui->chkDtr);
+        const QSignalBlocker rtsBlocker(m_ui->chkRts);
+        m_ui->chkDtr->setChecked(settings->value("dtr", true).toBool());
+        m_ui->chkRts->setChecked(settings->value("rts", true).toBool());
+    }
+    emit setDtr(m_ui->chkDtr->isChecked());
+    emit setRts(m_ui->chkRts->isChecked());
     const QString strBaud = settings->value("baud", QString()).toString();
     if (!strBaud.isEmpty()) {
         const int nIdx = m_ui->cmbBaud->findText(strBaud, Qt::MatchExactly | Qt::MatchCaseSensitive);
@@ -203,16 +271,55 @@ void CfgSerial::renamePort(const QString& strText)
     QComboBox* cmb = m_ui->cmbPort;
     const int nIdx = cmb->currentIndex();
     qCDebug(lcSerial, "idx %d, t %s", nIdx, strText.toUtf8().constData());
-    if (strText.isEmpty() || nIdx < 0 || cmb->itemText(nIdx) == strText)
+    // No friendly name has a colon: this is a network address being typed.
+    if (strText.isEmpty() || nIdx < 0 || cmb->itemText(nIdx) == strText || strText.contains(':'))
         return;
+    if (m_nRenamedIndex != nIdx) {
+        m_nRenamedIndex = nIdx;
+        m_strRenamedFrom = cmb->itemText(nIdx);
+    }
     // Renaming the current item rewrites the edit line; keep the caret where the operator is.
     const int nCursor = cmb->lineEdit()->cursorPosition();
     cmb->setItemText(nIdx, strText);
     cmb->lineEdit()->setCursorPosition(nCursor);
 }
 
+void CfgSerial::portTextEntered()
+{
+    const QString strText = m_ui->cmbPort->lineEdit()->text();
+    if (isNetPortName(strText))
+        addNetworkPort(strText);
+    m_nRenamedIndex = -1;
+}
+
+void CfgSerial::addNetworkPort(const QString& strName)
+{
+    QComboBox* cmb = m_ui->cmbPort;
+    // The typing renamed the current item on the way; give it its name back.
+    if (m_nRenamedIndex >= 0 && m_nRenamedIndex < cmb->count())
+        cmb->setItemText(m_nRenamedIndex, m_strRenamedFrom);
+    m_nRenamedIndex = -1;
+    if (!parseNetPort(strName).isValid()) {
+        if (cmb->currentIndex() >= 0)
+            cmb->lineEdit()->setText(cmb->itemText(cmb->currentIndex()));
+        showMessage(QMessageBox::Warning, "告警", "网络端口格式: socket://主机:端口 或 rfc2217://主机:端口");
+        return;
+    }
+    int nIdx = findPortData(strName);
+    if (nIdx < 0) {
+        m_ports.append(PortEntry { strName, false, QSerialPortInfo() });
+        cmb->addItem(strName, strName);
+        nIdx = cmb->count() - 1;
+    }
+    if (cmb->currentIndex() == nIdx)
+        cmb->lineEdit()->setText(cmb->itemText(nIdx));
+    else
+        cmb->setCurrentIndex(nIdx);  // portChange tells the worker
+}
+
 void CfgSerial::portChange(int nIndex)
 {
+    m_nRenamedIndex = -1;
     if (nIndex < 0 || nIndex >= m_ports.size())
         return;
     if (!m_ports.at(nIndex).bBusy) {
@@ -248,11 +355,24 @@ void CfgSerial::showButtonClosed()
     m_ui->pbConnect->setIcon(QIcon(":/ico/icon/link_48.png"));
 }
 
+void CfgSerial::showButtonOpen()
+{
+    m_bOpen = true;
+    m_ui->pbConnect->setText("关闭串口");
+    m_ui->pbConnect->setIcon(QIcon(":/ico/icon/break_48.png"));
+}
+
 void CfgSerial::openAndClose()
 {
-    if (m_ui->cmbPort->count() == 0)
+    if (m_ui->cmbPort->count() == 0) {
+        if (!m_bOpen)
+            showMessage(QMessageBox::Warning, "告警", "没有找到串口, 请连接设备后点击刷新");
         return;
+    }
     m_ui->pbConnect->setEnabled(false);
+    // The operator's choice ends any wait for a lost port.
+    m_recovery->stop();
+    m_bReopening = false;
     if (!m_bOpen) {
         PortParam param;
         param.baudRate = m_ui->cmbBaud->currentText().toInt();
@@ -260,10 +380,12 @@ void CfgSerial::openAndClose()
         param.stopBits = m_detail->getStopBits();
         param.parity = m_detail->getParity();
         param.flowControl = m_detail->getFlowControl();
-        emit setParam(QVariant::fromValue(param), m_ui->cmbPort->currentData().toString());
-        m_bOpen = true;
-        m_ui->pbConnect->setText("关闭串口");
-        m_ui->pbConnect->setIcon(QIcon(":/ico/icon/break_48.png"));
+        m_openParam = QVariant::fromValue(param);
+        m_strOpenSystem = m_ui->cmbPort->currentData().toString();
+        const int nIdx = m_ui->cmbPort->currentIndex();
+        m_strOpenSerial = nIdx >= 0 && nIdx < m_ports.size() ? m_ports.at(nIdx).strSerial : QString();
+        emit setParam(m_openParam, m_strOpenSystem);
+        showButtonOpen();
     } else {
         emit closePort();
         showButtonClosed();
@@ -296,27 +418,78 @@ void CfgSerial::openCfgDetail()
     openAndClose();
 }
 
-void CfgSerial::portError(int nErr)
+void CfgSerial::portError(int nErr, QString strReason)
 {
+    if (m_bReopening) {
+        m_bReopening = false;
+        if (nErr == PortOpened) {
+            m_recovery->stop();
+            emit setLog(QString("串口已重新连接: %1").arg(m_recovery->system()));
+        } else {
+            // Not ready yet: the recovery keeps looking until its time is over.
+            showButtonClosed();
+        }
+        return;
+    }
     if (nErr >= 0)
         return;
-    if (nErr < PortOpenFailed) {
+    if (nErr < PortNoPermission) {
         showMessage(QMessageBox::Critical, "错误", "未知错误");
         return;
     }
-    if (nErr == PortOpenFailed || nErr == PortBusy) {
+    if (nErr == PortOpenFailed || nErr == PortBusy || nErr == PortNoPermission) {
         // The open itself failed: the port is closed whatever the button said.
         showButtonClosed();
     }
-    const QString strText = QString("%1错误").arg(kCodeNames[-nErr]);
+    QString strText = nErr == PortNoPermission ? QString("无权限打开串口") : QString("%1错误").arg(kCodeNames[-nErr]);
+    if (!strReason.isEmpty())
+        strText += '\n' + strReason;
     showMessage(QMessageBox::Critical, "错误", strText);
 }
 
 void CfgSerial::portLost(QString strReason)
 {
+    const bool bWasReopening = m_bReopening;
+    m_bReopening = false;
     showButtonClosed();
-    const QString strText = strReason.isEmpty() ? QString("串口已断开")
-                                                : QString("串口已断开\n%1").arg(strReason);
+    if (!bWasReopening || !m_recovery->isActive()) {
+        m_strLossText = strReason.isEmpty() ? QString("串口已断开") : QString("串口已断开\n%1").arg(strReason);
+    }
+    if (m_ui->chkAutoReconnect->isChecked() && !m_strOpenSystem.isEmpty()) {
+        if (!m_recovery->isActive())
+            m_recovery->start(m_strOpenSystem, m_strOpenSerial);
+        emit setLog("串口已断开, 等待重新连接");
+        return;
+    }
+    reportLoss(m_strLossText);
+}
+
+void CfgSerial::reportLoss(const QString& strText)
+{
     // Never open a modal box inside the call that reported the loss.
     QTimer::singleShot(0, this, [this, strText] { showMessage(QMessageBox::Critical, "错误", strText); });
+}
+
+void CfgSerial::reopenReturnedPort(const QString& strSystem)
+{
+    if (m_bReopening || m_bOpen)
+        return;
+    if (findPortData(strSystem) < 0)
+        availablePorts(false);
+    const int nIdx = findPortData(strSystem);
+    if (nIdx >= 0 && nIdx != m_ui->cmbPort->currentIndex()) {
+        const QSignalBlocker blocker(m_ui->cmbPort);
+        m_ui->cmbPort->setCurrentIndex(nIdx);
+        m_nCurIndex = nIdx;
+    }
+    m_bReopening = true;
+    m_strOpenSystem = strSystem;
+    showButtonOpen();
+    emit setParam(m_openParam, strSystem);
+}
+
+void CfgSerial::recoveryGaveUp()
+{
+    emit setLog("自动重连超时");
+    reportLoss(QString("%1\n%2 秒内未能重新连接").arg(m_strLossText).arg(m_recovery->windowMs() / 1000));
 }

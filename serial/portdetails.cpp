@@ -2,6 +2,8 @@
 
 #include <QSerialPortInfo>
 
+#include "netportaddress.h"
+
 namespace {
 
 QString orNA(const QString& str)
@@ -19,6 +21,15 @@ QString hexOrNA(bool bHas, quint16 nId)
 PortDetails describePort(const QString& strSystem)
 {
     PortDetails d;
+    if (isNetPortName(strSystem)) {
+        const NetPortAddress addr = parseNetPort(strSystem);
+        d.strName = strSystem;
+        d.bNetwork = true;
+        d.strProtocol = netProtocolText(addr.protocol);
+        d.strHost = addr.strHost;
+        d.nNetPort = addr.nPort;
+        return d;
+    }
     const QSerialPortInfo info(strSystem);
     if (info.isNull()) {
         d.strName = strSystem;
@@ -40,6 +51,12 @@ PortDetails describePort(const QString& strSystem)
 
 QString portInfoText(const PortDetails& d)
 {
+    if (d.bNetwork) {
+        return QStringLiteral("\n端口:\t  ") + d.strName
+            + QStringLiteral("\n协议:\t  ") + orNA(d.strProtocol)
+            + QStringLiteral("\n主机:\t  ") + orNA(d.strHost)
+            + QStringLiteral("\n网络端口: ") + (d.nNetPort ? QString::number(d.nNetPort) : QStringLiteral("N/A"));
+    }
     return QStringLiteral("\n端口:\t  ") + d.strName
         + QStringLiteral("\n位置:\t  ") + d.strLocation
         + QStringLiteral("\n描述:\t  ") + orNA(d.strDescription)

@@ -16,10 +16,16 @@ struct PortDetails
     bool bHasProduct = false;
     quint16 nProduct = 0;
     bool bBusy = false;
+    // A port on the network is described by its address instead.
+    bool bNetwork = false;
+    QString strProtocol;
+    QString strHost;
+    quint16 nNetPort = 0;
 };
 
 // Looks the port up among the enumerated ones; a path the platform does not
-// enumerate (a pseudo-terminal, say) is described by its path alone.
+// enumerate (a pseudo-terminal, say) is described by its path alone, a
+// network port by its protocol, host and port.
 PortDetails describePort(const QString& strSystem);
 
 // The multi-line text of the "端口信息" box.

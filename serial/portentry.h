@@ -11,6 +11,7 @@ struct PortEntry
     QString strSystem;     // what the worker opens and the settings store
     bool bBusy = false;
     QSerialPortInfo info;  // null for paths given on the command line
+    QString strSerial;     // the adapter's serial number, if it reports one
 };
 
 // The ports the platform enumerates, in its order.

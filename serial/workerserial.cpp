@@ -1,7 +1,7 @@
 #include "workerserial.h"
+#include "portbackend.h"
 #include "seriallog.h"
 
-#include <QElapsedTimer>
 #include <QTimerEvent>
 
 WorkerSerial::WorkerSerial(QObject* parent)
@@ -17,13 +17,21 @@ WorkerSerial::~WorkerSerial()
     delete m_serialPort;
 }
 
-void WorkerSerial::ensurePort()
+void WorkerSerial::ensurePort(const QString& strPort)
 {
-    if (m_serialPort)
+    if (m_serialPort && PortBackend::sameKind(m_serialPort->portName(), strPort))
         return;
+    // A name of the other kind needs the other backend; the settings move over.
+    PortBackend* next = PortBackend::create(strPort);
+    if (m_serialPort) {
+        next->applySettings(m_serialPort->settings());
+        m_serialPort->close();
+        delete m_serialPort;
+    }
     // No parent: the port is created here, in the worker thread, and lives with it.
-    m_serialPort = new QSerialPort;
-    connect(m_serialPort, &QSerialPort::errorOccurred, this, &WorkerSerial::portErrorOccurred);
+    m_serialPort = next;
+    m_serialPort->setPortName(strPort);
+    connect(m_serialPort, &PortBackend::lost, this, &WorkerSerial::portLostReported);
 }
 
 void WorkerSerial::clearBuffers()
@@ -41,16 +49,17 @@ bool WorkerSerial::isCurrentPort(const QString& strPort) const
     return bare(m_serialPort->portName()).compare(bare(strPort), Qt::CaseInsensitive) == 0;
 }
 
-int WorkerSerial::openFailureCode(QSerialPort::SerialPortError error)
+void WorkerSerial::emitOpenFailure()
 {
-    // A lock file or an exclusive open held by another program shows up as
-    // a permission error: tell the operator the port is busy.
-    return error == QSerialPort::PermissionError ? PortBusy : PortOpenFailed;
+    qCDebug(lcSerial, "open failed: %s", m_serialPort->errorString().toUtf8().constData());
+    emit openState(m_serialPort->openFailureCode(), m_serialPort->openFailureReason());
 }
 
 void WorkerSerial::openPort(QVariant varParam, QString strPort)
 {
-    ensurePort();
+    if (!strPort.isEmpty() && m_serialPort && m_serialPort->isOpen() && !isCurrentPort(strPort))
+        closePort();
+    ensurePort(strPort.isEmpty() && m_serialPort ? m_serialPort->portName() : strPort);
     clearBuffers();
 
     PortParam param;
@@ -63,26 +72,24 @@ void WorkerSerial::openPort(QVariant varParam, QString strPort)
         emit openState(PortNameEmpty);
         return;
     }
-    if (m_serialPort->isOpen() && !isCurrentPort(strPort))
-        closePort();
 
     if (!m_serialPort->setBaudRate(param.baudRate)) {
         emit openState(PortBaudRejected);
         return;
     }
-    if (!m_serialPort->setDataBits(QSerialPort::DataBits(param.dataBits))) {
+    if (!m_serialPort->setDataBits(param.dataBits)) {
         emit openState(PortDataBitsRejected);
         return;
     }
-    if (!m_serialPort->setStopBits(QSerialPort::StopBits(param.stopBits))) {
+    if (!m_serialPort->setStopBits(param.stopBits)) {
         emit openState(PortStopBitsRejected);
         return;
     }
-    if (!m_serialPort->setParity(QSerialPort::Parity(param.parity))) {
+    if (!m_serialPort->setParity(param.parity)) {
         emit openState(PortParityRejected);
         return;
     }
-    if (!m_serialPort->setFlowControl(QSerialPort::FlowControl(param.flowControl))) {
+    if (!m_serialPort->setFlowControl(param.flowControl)) {
         emit openState(PortFlowControlRejected);
         return;
     }
@@ -91,17 +98,18 @@ void WorkerSerial::openPort(QVariant varParam, QString strPort)
     if (!m_serialPort->isOpen()) {
         m_serialPort->setPortName(strPort);
         m_state = PortState::Opening;
-        if (!m_serialPort->open(QIODevice::ReadWrite)) {
+        if (!m_serialPort->open()) {
             m_state = PortState::Closed;
-            emit openState(openFailureCode(m_serialPort->error()));
+            emitOpenFailure();
             return;
         }
         m_state = PortState::Open;
         qCDebug(lcSerial, "open ok");
+        applyLines();
     }
     // Queued, so the read runs as its own event after readyRead returns;
     // unique, so reconfiguring an open port does not read twice per chunk.
-    connect(m_serialPort, &QSerialPort::readyRead, this, &WorkerSerial::ReadyRx,
+    connect(m_serialPort, &PortBackend::readyRead, this, &WorkerSerial::ReadyRx,
             Qt::ConnectionType(Qt::QueuedConnection | Qt::UniqueConnection));
     startBufferTimer();
     emit openState(PortOpened);
@@ -110,17 +118,20 @@ void WorkerSerial::openPort(QVariant varParam, QString strPort)
 bool WorkerSerial::reopen(const QString& strPort)
 {
     m_serialPort->close();
+    ensurePort(strPort);
     m_serialPort->setPortName(strPort);
     m_state = PortState::Opening;
-    if (m_serialPort->open(QIODevice::ReadWrite)) {
+    if (m_serialPort->open()) {
         m_state = PortState::Open;
+        connect(m_serialPort, &PortBackend::readyRead, this, &WorkerSerial::ReadyRx,
+                Qt::ConnectionType(Qt::QueuedConnection | Qt::UniqueConnection));
         return true;
     }
     m_state = PortState::Closed;
     // The port is closed now; nothing is left to receive.
-    disconnect(m_serialPort, &QSerialPort::readyRead, nullptr, nullptr);
+    disconnect(m_serialPort, &PortBackend::readyRead, nullptr, nullptr);
     stopBufferTimer();
-    emit openState(openFailureCode(m_serialPort->error()));
+    emitOpenFailure();
     return false;
 }
 
@@ -128,7 +139,8 @@ void WorkerSerial::setPortName(QString strPort)
 {
     if (strPort.isEmpty())
         return;
-    ensurePort();
+    if (!m_serialPort || !m_serialPort->isOpen())
+        ensurePort(strPort);
     clearBuffers();
     if (!m_serialPort->isOpen()) {
         m_serialPort->setPortName(strPort);
@@ -146,15 +158,33 @@ void WorkerSerial::setBaud(int nBaud)
 
 void WorkerSerial::setParity(int nParity)
 {
-    if (m_serialPort && !m_serialPort->setParity(QSerialPort::Parity(nParity)))
+    if (m_serialPort && !m_serialPort->setParity(nParity))
         emit openState(PortParityRejected);
+}
+
+void WorkerSerial::setDtr(bool bOn)
+{
+    m_bDtr = bOn;
+    applyLines();
+}
+
+void WorkerSerial::setRts(bool bOn)
+{
+    m_bRts = bOn;
+    applyLines();
+}
+
+void WorkerSerial::applyLines()
+{
+    if (m_serialPort && m_serialPort->isOpen())
+        m_serialPort->setModemLines(m_bDtr, m_bRts);
 }
 
 void WorkerSerial::closePort()
 {
     if (!m_serialPort)
         return;
-    disconnect(m_serialPort, &QSerialPort::readyRead, nullptr, nullptr);
+    disconnect(m_serialPort, &PortBackend::readyRead, nullptr, nullptr);
     m_serialPort->close();
     m_state = PortState::Closed;
     stopBufferTimer();
@@ -176,16 +206,7 @@ void WorkerSerial::sendData(QByteArray data)
 
 bool WorkerSerial::flush(int nTimeoutMs)
 {
-    if (!m_serialPort || !m_serialPort->isOpen())
-        return false;
-    QElapsedTimer clock;
-    clock.start();
-    while (m_serialPort->bytesToWrite() > 0) {
-        const qint64 nLeft = nTimeoutMs - clock.elapsed();
-        if (nLeft <= 0 || !m_serialPort->waitForBytesWritten(int(nLeft)))
-            return false;
-    }
-    return true;
+    return m_serialPort && m_serialPort->isOpen() && m_serialPort->flush(nTimeoutMs);
 }
 
 QString WorkerSerial::errorString() const
@@ -235,23 +256,20 @@ void WorkerSerial::stopBufferTimer()
     }
 }
 
-void WorkerSerial::portErrorOccurred(QSerialPort::SerialPortError error)
+void WorkerSerial::portLostReported(QString strReason)
 {
-    if (error != QSerialPort::ReadError && error != QSerialPort::ResourceError)
-        return;
     if (m_state == PortState::Closing || !m_serialPort->isOpen())
         return;
-    // Qt keeps reporting the error for as long as the port stays open; close
-    // it, but not from inside the port's own notification.
+    // Close, but not from inside the port's own notification.
     m_state = PortState::Closing;
-    QMetaObject::invokeMethod(this, &WorkerSerial::dropLostPort, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        this, [this, strReason] { dropLostPort(strReason); }, Qt::QueuedConnection);
 }
 
-void WorkerSerial::dropLostPort()
+void WorkerSerial::dropLostPort(QString strReason)
 {
     if (!m_serialPort || !m_serialPort->isOpen())
         return;
-    const QString strReason = m_serialPort->errorString();
     qCDebug(lcSerial, "port lost: %s", strReason.toUtf8().constData());
     closePort();
     emit portLost(strReason);

@@ -2,7 +2,6 @@
 
 #include <QByteArray>
 #include <QObject>
-#include <QSerialPort>
 #include <QString>
 #include <QVariant>
 
@@ -11,25 +10,30 @@
 #include "framecutter.h"
 #include "portparam.h"
 
+class PortBackend;
+
 // Result codes of openState.
 enum PortOpenResult : int {
     PortOpened = 8,
     PortNameEmpty = -1,
-    PortBusy = -2,  // locked by another program, or permission denied
+    PortBusy = -2,  // locked or held open by another program
     PortBaudRejected = -3,
     PortDataBitsRejected = -4,
     PortStopBitsRejected = -5,
     PortParityRejected = -6,
     PortFlowControlRejected = -7,
     PortOpenFailed = -8,
+    PortNoPermission = -9,  // the device's permissions refuse this user
 };
+// Failed opens carry the system's reason as text.
 
 // Closing: the device went away and the port is about to be closed.
 enum class PortState { Closed, Opening, Open, Closing };
 
 // Owns the serial port in its own thread: opens and configures it, writes
 // what the pages send, hands back every raw chunk and every complete DTU
-// frame it cuts from the receive stream.
+// frame it cuts from the receive stream. The port is a local device or, for
+// a socket:// or rfc2217:// name, a port shared on the network.
 class WorkerSerial : public QObject
 {
     Q_OBJECT
@@ -62,9 +66,12 @@ public slots:
     void setParity(int nParity);
     void sendData(QByteArray data);
     void closePort();
+    // The modem control lines, set now when open and at every open.
+    void setDtr(bool bOn);
+    void setRts(bool bOn);
 
 signals:
-    void openState(int err);
+    void openState(int err, QString strReason = QString());
     void portNotOpened();
     void dataArise(QByteArray data, int nDir = 0);
     void dtuResponse(QByteArray frame);
@@ -76,22 +83,25 @@ protected:
 
 private slots:
     void ReadyRx();
-    void portErrorOccurred(QSerialPort::SerialPortError error);
-    void dropLostPort();
+    void portLostReported(QString strReason);
+    void dropLostPort(QString strReason);
 
 private:
-    void ensurePort();
+    void ensurePort(const QString& strPort);
     bool reopen(const QString& strPort);
     void startBufferTimer();
     void stopBufferTimer();
     void clearBuffers();
     bool isCurrentPort(const QString& strPort) const;
-    static int openFailureCode(QSerialPort::SerialPortError error);
+    void emitOpenFailure();
+    void applyLines();
 
-    QSerialPort* m_serialPort = nullptr;
+    PortBackend* m_serialPort = nullptr;
     FrameCutter m_rxBuffer;
     QByteArray m_lastFrame;
     int m_timerId = 0;
     int m_nBufferTimeoutMs = kBufferTimeoutMs;
     std::atomic<PortState> m_state { PortState::Closed };
+    bool m_bDtr = true;
+    bool m_bRts = true;
 };

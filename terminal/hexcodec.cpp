@@ -82,7 +82,20 @@ QByteArray bytesToHex(const QByteArray& s)
 
 QString hexDisplayText(const QByteArray& data)
 {
-    return QString::fromLatin1(data.toHex(' ').toUpper());
+    if (data.isEmpty())
+        return {};
+    // One pass straight into the string: this runs for every received chunk.
+    static const char kDigits[] = "0123456789ABCDEF";
+    QString strText(data.size() * 3 - 1, Qt::Uninitialized);
+    QChar* out = strText.data();
+    for (int i = 0; i < data.size(); ++i) {
+        const auto byte = uchar(data.at(i));
+        if (i > 0)
+            *out++ = QLatin1Char(' ');
+        *out++ = QLatin1Char(kDigits[byte >> 4]);
+        *out++ = QLatin1Char(kDigits[byte & 0x0F]);
+    }
+    return strText;
 }
 
 QByteArray upToZero(const QByteArray& data)

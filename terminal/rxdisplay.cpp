@@ -42,70 +42,90 @@ bool RxDisplay::applySubPkgTime(qint64 nMs)
 
 void RxDisplay::addChunk(const QByteArray& data, int nDir)
 {
-    QString strPrefix;
+    RxEntry entry;
+    entry.kind = nDir == 1 ? RxEntry::Sent : RxEntry::Received;
+    entry.data = data;
     if (m_bTimestamps) {
         if (nDir == 1) {
-            strPrefix = m_timeText() + QStringLiteral(">> ");
+            entry.strText = m_timeText() + QStringLiteral(">> ");
         } else if (nDir == 0) {
             // A timer that never ran counts as expired: the chunk starts a line.
             const qint64 nNow = m_clock();
             if (m_rxTimer < 0 || nNow - m_rxTimer >= m_nSubPkgTime) {
                 m_rxTimer = nNow;
-                strPrefix = m_timeText() + QStringLiteral("<< ");
+                entry.strText = m_timeText() + QStringLiteral("<< ");
             }
         }
     }
-
-    QString strText;
-    if (m_nRxMode == txmode::kHex) {
-        if (nDir == 0)
-            m_rxStore.append(bytesToHex(data));
-        strText = hexDisplayText(data);
-    } else {
-        if (nDir == 0)
-            m_rxStore.append(data);
-        strText = QString::fromUtf8(upToZero(data));
-    }
-    if (nDir == 0)
-        boundStore();
-
-    const bool bNewLine = !strPrefix.isEmpty();
-    emitText(strPrefix + strText, bNewLine);
+    render(entry);
+    keep(std::move(entry));
 }
 
 void RxDisplay::addParagraph(const QString& strText)
 {
-    emitText(strText, true);
+    RxEntry entry;
+    entry.kind = RxEntry::Answer;
+    entry.strText = strText;
+    render(entry);
+    keep(std::move(entry));
+}
+
+QString RxDisplay::chunkText(const QByteArray& data, int nMode)
+{
+    if (nMode == txmode::kHex)
+        return hexDisplayText(data);
+    // With an explicit size: the QByteArray overload stops at the first zero.
+    QString strText = QString::fromUtf8(data.constData(), data.size());
+    strText.replace(QChar(0), QChar(kZeroSign));
+    return strText;
+}
+
+void RxDisplay::render(const RxEntry& entry)
+{
+    if (entry.kind == RxEntry::Answer)
+        emitText(entry.strText, true);
+    else
+        emitText(entry.strText + chunkText(entry.data, m_nRxMode), !entry.strText.isEmpty());
+}
+
+void RxDisplay::keep(RxEntry entry)
+{
+    m_nStoreBytes += entry.data.size() + entry.strText.size() * 2;
+    m_rxStore.push_back(std::move(entry));
+    while (m_rxStore.size() > 1
+           && (m_nStoreBytes > kStoreCapBytes || m_rxStore.size() > size_t(kStoreCapEntries))) {
+        const RxEntry& front = m_rxStore.front();
+        m_nStoreBytes -= front.data.size() + front.strText.size() * 2;
+        m_rxStore.pop_front();
+    }
 }
 
 bool RxDisplay::setMode(int nMode)
 {
     const bool bChanged = nMode != m_nRxMode;
     m_nRxMode = nMode;
-    // The store holds the previous mode's form; converting it again for the
-    // same mode would garble it.
-    if (!bChanged || m_rxStore.isEmpty())
+    if (!bChanged || m_rxStore.empty())
         return false;
-
-    const QByteArray content = m_rxStore;
-    m_rxStore.clear();
-    QString strDisplay;
-    if (nMode == txmode::kText) {
-        m_rxStore = upToZero(hexToBytes(content));
-        strDisplay = QString::fromUtf8(m_rxStore);
-    } else {
-        m_rxStore = bytesToHex(content);
-        // Lowercase pairs separated by single spaces.
-        strDisplay = QString::fromLatin1(content.toHex(' '));
-    }
     resetView();
-    emitText(strDisplay, false);
+    for (const RxEntry& entry : m_rxStore)
+        render(entry);
     return true;
+}
+
+QByteArray RxDisplay::receivedBytes() const
+{
+    QByteArray bytes;
+    for (const RxEntry& entry : m_rxStore) {
+        if (entry.kind == RxEntry::Received)
+            bytes += entry.data;
+    }
+    return bytes;
 }
 
 void RxDisplay::clear()
 {
     m_rxStore.clear();
+    m_nStoreBytes = 0;
     resetView();
 }
 
@@ -155,9 +175,13 @@ void RxDisplay::emitText(QString strText, bool bNewBlock)
     if (m_nParaLen > 0 && m_nParaLen + strText.size() > kParagraphChars)
         startParagraph();
     while (strText.size() > kParagraphChars) {
-        push(strText.left(kParagraphChars));
+        // Cut after a space where there is one, so that a timestamp in front
+        // does not shift the cut into the middle of a hex pair.
+        const int nSpace = strText.lastIndexOf(QLatin1Char(' '), kParagraphChars - 1);
+        const int nCut = nSpace >= kParagraphChars / 2 ? nSpace + 1 : kParagraphChars;
+        push(strText.left(nCut));
         startParagraph();
-        strText.remove(0, kParagraphChars);
+        strText.remove(0, nCut);
     }
     push(strText);
 }
@@ -197,13 +221,4 @@ void RxDisplay::push(const QString& strText)
         m_pending.front().bNewBlock = false;
         m_bResetView = true;
     }
-}
-
-void RxDisplay::boundStore()
-{
-    const int nCap = m_nRxMode == txmode::kHex ? 2 * kStoreCapBytes : kStoreCapBytes;
-    // Trim with some slack so the front is not moved for every chunk; the
-    // cap is even, so hex digits stay paired.
-    if (m_rxStore.size() > nCap + nCap / 4)
-        m_rxStore.remove(0, m_rxStore.size() - nCap);
 }

@@ -16,6 +16,16 @@ struct RxSegment
     QString strText;
 };
 
+// One thing the view showed, kept so that it can be shown again in another
+// display mode exactly as live rendering would have shown it.
+struct RxEntry
+{
+    enum Kind : qint8 { Received = 0, Sent = 1, Answer = 2 };
+    Kind kind = Received;
+    QByteArray data;   // the chunk as it passed the port (empty for answers)
+    QString strText;   // chunks: time and direction mark when the chunk starts a line; answers: the text
+};
+
 // The receive display's decisions, free of widgets: line starts with
 // timestamps and direction marks, the sub-packet time-out, hex or character
 // rendering, the store used to re-render on a mode change, and the text
@@ -23,8 +33,8 @@ struct RxSegment
 //
 // Bounds (so a day of logging at a high rate neither exhausts memory nor
 // freezes the GUI):
-// - the store keeps the most recent kStoreCapBytes of received data (twice
-//   as many hex digits in hex mode); a mode change re-renders that tail;
+// - the store keeps the most recent entries, at most kStoreCapBytes of chunk
+//   data and kStoreCapEntries entries; a mode change re-renders them;
 // - no paragraph grows beyond kParagraphChars: longer runs continue in a
 //   new paragraph, so text layout cost per insert stays bounded;
 // - the view keeps at most kViewChars characters (the page drops the oldest
@@ -36,8 +46,11 @@ public:
     // about a second's worth; the store holds what the view can show in hex.
     static constexpr int kViewChars = 1 << 20;
     static constexpr int kStoreCapBytes = kViewChars / 4;
-    static constexpr int kParagraphChars = 3072;  // a multiple of 3: hex pairs stay whole
+    static constexpr int kStoreCapEntries = kStoreCapBytes / 16;
+    static constexpr int kParagraphChars = 3072;
     static constexpr int kMinSubPkgTime = 20;
+    // Character mode shows a zero byte as this visible sign.
+    static constexpr char16_t kZeroSign = 0x2400;
 
     using Clock = std::function<qint64()>;      // monotonic milliseconds
     using TimeText = std::function<QString()>;  // "[hh:mm:ss.zzz]"
@@ -57,7 +70,7 @@ public:
 
     // One chunk that passed the port: nDir 0 received, 1 sent.
     void addChunk(const QByteArray& data, int nDir);
-    // A decoded answer as a paragraph of its own; not stored.
+    // A decoded answer as a paragraph of its own.
     void addParagraph(const QString& strText);
 
     // Switches between hex (0) and character (1) display. Returns true when
@@ -74,13 +87,20 @@ public:
     std::deque<RxSegment> takePending(bool* pbReset, int nMaxChars = INT_MAX);
     bool hasPending() const { return m_bResetView || !m_pending.empty(); }
 
-    const QByteArray& store() const { return m_rxStore; }
+    const std::deque<RxEntry>& store() const { return m_rxStore; }
+    // The received chunks in the store, joined.
+    QByteArray receivedBytes() const;
+
+    // How a chunk's bytes read in a display mode: uppercase hex pairs
+    // separated by spaces, or UTF-8 text with zero bytes made visible.
+    static QString chunkText(const QByteArray& data, int nMode);
 
 private:
+    void keep(RxEntry entry);
+    void render(const RxEntry& entry);
     void emitText(QString strText, bool bNewBlock);
     void startParagraph();
     void push(const QString& strText);
-    void boundStore();
     void resetView();
 
     Clock m_clock;
@@ -89,7 +109,8 @@ private:
     int m_nRxMode = 0;
     int m_nSubPkgTime = kMinSubPkgTime;
     qint64 m_rxTimer = -1;  // clock value at the start of the current received line; -1: never started
-    QByteArray m_rxStore;   // hex mode: lowercase hex digits; character mode: raw bytes
+    std::deque<RxEntry> m_rxStore;
+    qint64 m_nStoreBytes = 0;
 
     std::deque<RxSegment> m_pending;
     qint64 m_nPendingChars = 0;

@@ -3,10 +3,16 @@
 #include "dtuframe.h"
 #include "hexcodec.h"
 #include "intvalidator.h"
+#include "settingsbounds.h"
 #include "txcomposer.h"
 #include "ui_rxtx.h"
 
+#include <QDateTime>
+#include <QFileDialog>
+#include <QKeyEvent>
+#include <QShortcut>
 #include <QMessageBox>
+#include <QSaveFile>
 #include <QRegularExpressionValidator>
 #include <QScrollBar>
 #include <QSettings>
@@ -14,6 +20,8 @@
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
+
+#include <climits>
 
 namespace {
 
@@ -23,6 +31,9 @@ constexpr int kTxMaxBlocks = 100000;
 constexpr int kFlushChars = 32 * 1024;
 
 const char* const kWarnTitle = "告警";
+// Larger stored pane sizes are hand edits; the splitter would honour them.
+constexpr int kMaxPaneSize = 100000;
+const char* const kErrorTitle = "错误";
 
 int modeOrHex(int nMode)
 {
@@ -38,6 +49,12 @@ RxTx::RxTx(QWidget* parent)
     m_ui->splitter->handle(1)->setAttribute(Qt::WA_Hover);
     m_ui->splitter->setSizes({0, 1});
 
+    // Hex digits and Latin text need no glyph shaping; skipping it more than
+    // halves the layout cost of received text. The view's document follows
+    // the widget's font, style sheet included.
+    QFont rxFont = m_ui->textEditRx->font();
+    rxFont.setStyleStrategy(QFont::PreferNoShaping);
+    m_ui->textEditRx->setFont(rxFont);
     prepareRxDocument();
     m_ui->textEditTx->document()->setMaximumBlockCount(kTxMaxBlocks);
 
@@ -50,6 +67,8 @@ RxTx::RxTx(QWidget* parent)
     connect(m_ui->pbClearRx, &QPushButton::clicked, this, &RxTx::clearRx);
     connect(m_ui->pbClearTx, &QPushButton::clicked, m_ui->textEditTx, &QTextEdit::clear);
     connect(m_ui->pbSend, &QPushButton::clicked, this, &RxTx::send);
+    connect(m_ui->chkSaveLog, &QCheckBox::toggled, this, &RxTx::setSaveLog);
+    connect(m_ui->pbExport, &QPushButton::clicked, this, &RxTx::exportRx);
 
     m_ui->editDstUsrId->setValidator(new QRegularExpressionValidator(
         QRegularExpression(QStringLiteral("^[1-9][0-9]{1,8}$")), m_ui->editDstUsrId));
@@ -78,6 +97,34 @@ RxTx::RxTx(QWidget* parent)
 
     m_flushTimer.setSingleShot(true);
     connect(&m_flushTimer, &QTimer::timeout, this, &RxTx::flushRx);
+
+    m_ui->widgetFind->hide();
+    connect(m_ui->editFind, &QLineEdit::returnPressed, this, &RxTx::findNext);
+    connect(m_ui->pbFindNext, &QPushButton::clicked, this, &RxTx::findNext);
+    connect(m_ui->pbFindPrev, &QPushButton::clicked, this, &RxTx::findPrevious);
+    connect(m_ui->cmbHistory, QOverload<int>::of(&QComboBox::activated), this, &RxTx::recallHistory);
+    m_ui->textEditTx->installEventFilter(this);
+    m_ui->editFind->installEventFilter(this);
+    setupShortcuts();
+}
+
+void RxTx::setupShortcuts()
+{
+    const auto add = [this](const QKeySequence& keys, QWidget* scope, auto slot) {
+        auto* shortcut = new QShortcut(keys, scope);
+        shortcut->setContext(Qt::WidgetWithChildrenShortcut);
+        connect(shortcut, &QShortcut::activated, this, slot);
+    };
+    add(QKeySequence(Qt::CTRL | Qt::Key_Return), this, &RxTx::send);
+    add(QKeySequence(Qt::CTRL | Qt::Key_Enter), this, &RxTx::send);
+    add(QKeySequence(Qt::CTRL | Qt::Key_L), this, &RxTx::clearRx);
+    add(QKeySequence::Find, this, &RxTx::showFind);
+    add(QKeySequence::FindNext, this, &RxTx::findNext);
+    add(QKeySequence::FindPrevious, this, &RxTx::findPrevious);
+    add(QKeySequence(Qt::Key_Escape), m_ui->widgetFind, [this] {
+        m_ui->widgetFind->hide();
+        m_ui->textEditRx->setFocus();
+    });
 }
 
 RxTx::~RxTx()
@@ -89,8 +136,8 @@ void RxTx::loadSettings(QSettings* settings)
 {
     settings->beginGroup(QStringLiteral("RxTx"));
 
-    const int nRxSize = settings->value(QStringLiteral("RxSize"), 330).toInt();
-    const int nTxSize = settings->value(QStringLiteral("TxSize"), 200).toInt();
+    const int nRxSize = boundedInt(*settings, QStringLiteral("RxSize"), 330, 1, kMaxPaneSize);
+    const int nTxSize = boundedInt(*settings, QStringLiteral("TxSize"), 200, 1, kMaxPaneSize);
     m_ui->splitter->setSizes({nRxSize, nTxSize});
 
     QAbstractButton* rxButton = m_rxGroup.button(modeOrHex(settings->value(QStringLiteral("RxMode"), 0).toInt()));
@@ -100,7 +147,7 @@ void RxTx::loadSettings(QSettings* settings)
     txButton->setChecked(true);
     changeTxStr(txButton, true);
 
-    m_ui->editSubPkgTime->setText(settings->value(QStringLiteral("SubPkgTime"), QStringLiteral("20")).toString());
+    m_ui->editSubPkgTime->setText(boundedNumberText(*settings, QStringLiteral("SubPkgTime"), QStringLiteral("20"), 0, INT_MAX));
     const bool bTimestamp = settings->value(QStringLiteral("RxTimeStamp"), true).toBool();
     m_ui->chkTimestamp->setChecked(bTimestamp);
     setCheckTimestamp(bTimestamp);
@@ -114,8 +161,8 @@ void RxTx::loadSettings(QSettings* settings)
             m_ui->chkInterval->setCheckState(Qt::Checked);
         if (settings->value(QStringLiteral("CheckedDstUsrId"), false).toBool())
             m_ui->chkDstUsrId->setCheckState(Qt::Checked);
-        m_ui->editDstUsrId->setText(settings->value(QStringLiteral("DstUsrId"), QStringLiteral("0")).toString());
-        m_ui->editInterval->setText(settings->value(QStringLiteral("Interval"), QStringLiteral("250")).toString());
+        m_ui->editDstUsrId->setText(boundedNumberText(*settings, QStringLiteral("DstUsrId"), QStringLiteral("0"), 0, 999999999));
+        m_ui->editInterval->setText(boundedNumberText(*settings, QStringLiteral("Interval"), QStringLiteral("250"), 250, 4294967));
         m_ui->editDstAddr->setText(settings->value(QStringLiteral("DstAddr"), QStringLiteral("0")).toString());
         setDstUsrIdChkState(m_ui->chkDstUsrId->checkState());
     }
@@ -123,11 +170,14 @@ void RxTx::loadSettings(QSettings* settings)
     const bool bCustomCtl = settings->value(QStringLiteral("ChkCustomCtl"), false).toBool();
     m_ui->chkCustomCtl->setChecked(bCustomCtl);
     setCustomCtlChkState(bCustomCtl);
-    m_ui->editCustomCtl->setText(settings->value(QStringLiteral("CustomCtl"), QStringLiteral("0")).toString());
+    m_ui->editCustomCtl->setText(boundedNumberText(*settings, QStringLiteral("CustomCtl"), QStringLiteral("0"), 0, 0xFF, 16));
     const bool bTerminalId = settings->value(QStringLiteral("ChkTerminalId"), false).toBool();
     m_ui->chkTerminalId->setChecked(bTerminalId);
     setTerminalIdChkState(bTerminalId);
-    m_ui->editTerminalId->setText(settings->value(QStringLiteral("TerminalId"), QStringLiteral("0")).toString());
+    m_ui->editTerminalId->setText(boundedNumberText(*settings, QStringLiteral("TerminalId"), QStringLiteral("0"), 0, UINT_MAX));
+
+    m_history.setItems(settings->value(QStringLiteral("TxHistory")).toStringList());
+    fillHistoryBox();
 
     settings->endGroup();
 }
@@ -153,11 +203,16 @@ void RxTx::saveSettings(QSettings* settings)
     settings->setValue(QStringLiteral("CheckedInterval"), m_ui->chkInterval->isChecked());
     settings->setValue(QStringLiteral("Interval"), m_ui->editInterval->text());
     settings->setValue(QStringLiteral("DstAddr"), m_ui->editDstAddr->text());
+    settings->setValue(QStringLiteral("TxHistory"), m_history.items());
     settings->endGroup();
 }
 
 void RxTx::showRx(QByteArray data, int nDir)
 {
+    if (m_log.isOpen() && !m_log.write(data, nDir, QDateTime::currentDateTime())) {
+        // Not from inside the data path: a modal box would stall it.
+        QMetaObject::invokeMethod(this, &RxTx::logFailed, Qt::QueuedConnection);
+    }
     m_rxDisplay.addChunk(data, nDir);
     scheduleFlush();
 }
@@ -194,6 +249,7 @@ void RxTx::send()
     switch (result.error) {
     case TxError::None:
         emit sendData(result.bytes);
+        remember(opt.strText);
         return;
     case TxError::Nothing:
         return;
@@ -213,6 +269,89 @@ void RxTx::send()
     warn(QString::fromUtf8(kWarnTitle), QStringLiteral(" %1不能为空\n请输入%1").arg(strWhat));
     emptyField->setText(QStringLiteral("0"));
     emptyField->selectAll();
+}
+
+void RxTx::remember(const QString& strText)
+{
+    m_history.add(strText);
+    fillHistoryBox();
+}
+
+void RxTx::fillHistoryBox()
+{
+    const QSignalBlocker blocker(m_ui->cmbHistory);
+    m_ui->cmbHistory->clear();
+    for (const QString& strItem : m_history.items())
+        // One line per item: line breaks show as a return sign.
+        m_ui->cmbHistory->addItem(QString(strItem).replace(QLatin1Char('\n'), QChar(0x21B5)), strItem);
+    m_ui->cmbHistory->setCurrentIndex(-1);
+}
+
+void RxTx::recallHistory(int nIndex)
+{
+    if (nIndex >= 0)
+        showTxText(m_ui->cmbHistory->itemData(nIndex).toString());
+}
+
+void RxTx::showTxText(const QString& strText)
+{
+    m_ui->textEditTx->setPlainText(strText);
+    m_ui->textEditTx->moveCursor(QTextCursor::End);
+}
+
+bool RxTx::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() != QEvent::KeyPress)
+        return QWidget::eventFilter(watched, event);
+    const auto* key = static_cast<QKeyEvent*>(event);
+    if (watched == m_ui->editFind && (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter)
+        && key->modifiers() & Qt::ShiftModifier) {
+        findPrevious();
+        return true;
+    }
+    // Up on the first line and Down on the last line of the send box walk
+    // through the history; elsewhere they move the caret as usual.
+    if (watched == m_ui->textEditTx && key->modifiers() == Qt::NoModifier) {
+        QTextCursor cursor = m_ui->textEditTx->textCursor();
+        QString strText;
+        if (key->key() == Qt::Key_Up && !cursor.movePosition(QTextCursor::Up)
+            && m_history.older(m_ui->textEditTx->toPlainText(), &strText)) {
+            showTxText(strText);
+            return true;
+        }
+        if (key->key() == Qt::Key_Down && !cursor.movePosition(QTextCursor::Down) && m_history.newer(&strText)) {
+            showTxText(strText);
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void RxTx::showFind()
+{
+    m_ui->widgetFind->show();
+    m_ui->editFind->setFocus();
+    m_ui->editFind->selectAll();
+}
+
+void RxTx::find(bool bBackward)
+{
+    const QString strText = m_ui->editFind->text();
+    if (strText.isEmpty())
+        return;
+    m_ui->widgetFind->show();
+    QTextEdit* view = m_ui->textEditRx;
+    const QTextDocument::FindFlags flags = bBackward ? QTextDocument::FindBackward : QTextDocument::FindFlags();
+    bool bFound = view->find(strText, flags);
+    if (!bFound) {
+        // Wrap around once.
+        const QTextCursor keep = view->textCursor();
+        view->moveCursor(bBackward ? QTextCursor::End : QTextCursor::Start);
+        bFound = view->find(strText, flags);
+        if (!bFound)
+            view->setTextCursor(keep);
+    }
+    m_ui->lblFindState->setText(bFound ? QString() : QStringLiteral("未找到"));
 }
 
 void RxTx::setDstUsrIdChkState(int nChkState)
@@ -332,6 +471,66 @@ void RxTx::clearRx()
         editSubPkgTimeFinish();
 }
 
+void RxTx::setSaveLog(bool bCheck)
+{
+    if (!bCheck) {
+        m_log.close();
+        return;
+    }
+    const QString strPath = chooseSaveFile(QStringLiteral("保存日志"), QStringLiteral("日志 (*.log *.txt);;所有文件 (*)"));
+    if (strPath.isEmpty() || !startLog(strPath)) {
+        const QSignalBlocker blocker(m_ui->chkSaveLog);
+        m_ui->chkSaveLog->setChecked(false);
+    }
+}
+
+bool RxTx::startLog(const QString& strPath)
+{
+    if (m_log.open(strPath)) {
+        const QSignalBlocker blocker(m_ui->chkSaveLog);
+        m_ui->chkSaveLog->setChecked(true);
+        return true;
+    }
+    showMessage(m_messageHook, this, QMessageBox::Critical, QString::fromUtf8(kErrorTitle),
+                QStringLiteral("无法写入日志文件\n%1").arg(m_log.errorString()));
+    return false;
+}
+
+void RxTx::logFailed()
+{
+    if (m_log.isOpen() || !m_ui->chkSaveLog->isChecked())
+        return;
+    {
+        const QSignalBlocker blocker(m_ui->chkSaveLog);
+        m_ui->chkSaveLog->setChecked(false);
+    }
+    showMessage(m_messageHook, this, QMessageBox::Critical, QString::fromUtf8(kErrorTitle),
+                QStringLiteral("日志写入失败, 已停止保存日志\n%1").arg(m_log.errorString()));
+}
+
+void RxTx::exportRx()
+{
+    flushRx();
+    while (m_rxDisplay.hasPending())
+        flushRx();
+    const QString strPath = chooseSaveFile(QStringLiteral("导出"), QStringLiteral("文本 (*.txt);;所有文件 (*)"));
+    if (strPath.isEmpty())
+        return;
+    QSaveFile file(strPath);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Text)
+        || file.write(m_ui->textEditRx->toPlainText().toUtf8()) < 0 || !file.commit()) {
+        showMessage(m_messageHook, this, QMessageBox::Critical, QString::fromUtf8(kErrorTitle),
+                    QStringLiteral("导出失败\n%1: %2").arg(strPath, file.errorString()));
+    }
+}
+
+QString RxTx::chooseSaveFile(const QString& strTitle, const QString& strFilter)
+{
+    if (m_saveFileChooser)
+        return m_saveFileChooser(strTitle, strFilter);
+    return QFileDialog::getSaveFileName(this, strTitle, QString(), strFilter);
+}
+
 void RxTx::warn(const QString& strTitle, const QString& strText)
 {
     showMessage(m_messageHook, this, QMessageBox::Warning, strTitle, strText);
@@ -370,8 +569,8 @@ void RxTx::flushRx()
     if (m_rxDisplay.hasPending())
         m_flushTimer.start(0);
 
-    // Follow the newest data unless the operator is working in the view.
-    if (!view->hasFocus()) {
+    // Follow the newest data unless the operator is working in the view or searching it.
+    if (!view->hasFocus() && !m_ui->widgetFind->isVisible()) {
         cursor.movePosition(QTextCursor::End);
         view->setTextCursor(cursor);
     }

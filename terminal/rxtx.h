@@ -2,6 +2,8 @@
 
 #include "messagehook.h"
 #include "rxdisplay.h"
+#include "sendhistory.h"
+#include "sessionlog.h"
 
 #include <QButtonGroup>
 #include <QRegExp>
@@ -30,7 +32,16 @@ public:
     virtual void loadSettings(QSettings* settings);
     virtual void saveSettings(QSettings* settings);
 
+    // Asks the operator for a file to write; an empty result cancels.
+    using SaveFileChooser = std::function<QString(const QString& strTitle, const QString& strFilter)>;
+
     void setMessageHook(MessageHook hook) { m_messageHook = std::move(hook); }
+    // A file dialog unless replaced (tests and tools answer it themselves).
+    void setSaveFileChooser(SaveFileChooser chooser) { m_saveFileChooser = std::move(chooser); }
+    // Starts logging every chunk to strPath (see SessionLog); false, after
+    // telling the operator, when the file cannot be written.
+    bool startLog(const QString& strPath);
+    const SessionLog& sessionLog() const { return m_log; }
     // Interval at which received text is inserted into the view in one batch.
     void setRxFlushInterval(int nMs) { m_nFlushMs = nMs; }
     // Receive display logic, for tests and tools that drive it directly.
@@ -56,9 +67,23 @@ private slots:
     void editSubPkgTimeFinish();
     void clearRx();
     void flushRx();
+    void setSaveLog(bool bCheck);
+    void exportRx();
+    void logFailed();
+    void showFind();
+    void findNext() { find(false); }
+    void findPrevious() { find(true); }
+    void recallHistory(int nIndex);
 
 private:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void find(bool bBackward);
+    void setupShortcuts();
+    void remember(const QString& strText);
+    void fillHistoryBox();
+    void showTxText(const QString& strText);
     void warn(const QString& strTitle, const QString& strText);
+    QString chooseSaveFile(const QString& strTitle, const QString& strFilter);
     void scheduleFlush();
     void trimRxView();
     void prepareRxDocument();
@@ -69,6 +94,9 @@ private:
     QRegExp m_nonHexReg{QStringLiteral("[^A-Fa-f0-9 ]"), Qt::CaseSensitive};
     RxDisplay m_rxDisplay;  // holds m_nRxMode, m_nSubPkgTime, m_rxTimer and m_rxStore
     QTimer m_flushTimer;
-    int m_nFlushMs = 30;  // batch interval of the receive view
+    int m_nFlushMs = 60;  // batch interval of the receive view: fewer re-layouts of a growing paragraph
     MessageHook m_messageHook;
+    SaveFileChooser m_saveFileChooser;
+    SessionLog m_log;
+    SendHistory m_history;
 };

@@ -10,3 +10,12 @@ void showMessage(const MessageHook& hook, QWidget* parent, QMessageBox::Icon ico
     QMessageBox box(icon, strTitle, strText, QMessageBox::Ok, parent);
     box.exec();
 }
+
+bool askQuestion(const QuestionHook& hook, QWidget* parent, const QString& strTitle, const QString& strText)
+{
+    if (hook)
+        return hook(strTitle, strText);
+    QMessageBox box(QMessageBox::Question, strTitle, strText, QMessageBox::Yes | QMessageBox::No, parent);
+    box.setDefaultButton(QMessageBox::No);
+    return box.exec() == QMessageBox::Yes;
+}

@@ -13,3 +13,8 @@ using MessageHook = std::function<void(QMessageBox::Icon icon, const QString& st
 
 void showMessage(const MessageHook& hook, QWidget* parent, QMessageBox::Icon icon, const QString& strTitle,
                  const QString& strText);
+
+// A yes/no question; a set hook answers it instead of the operator.
+using QuestionHook = std::function<bool(const QString& strTitle, const QString& strText)>;
+
+bool askQuestion(const QuestionHook& hook, QWidget* parent, const QString& strTitle, const QString& strText);

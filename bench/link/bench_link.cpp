@@ -7,7 +7,9 @@
 // (b) Without a line rate: a raw file making a full 255-packet payload, to
 //     address 0 and to an addressed display (with its wake-up).
 //
-//   bench_link [--runs N] [--fast-runs M]
+// --via raw or rfc2217 puts a real ser2net between the worker and the pty.
+//
+//   bench_link [--runs N] [--fast-runs M] [--via local|raw|rfc2217] [--ser2net-option LINE]
 #include "pagerun.h"
 #include "photo.h"
 
@@ -116,8 +118,19 @@ int main(int argc, char** argv)
     cli.addHelpOption();
     const QCommandLineOption runs("runs", "Runs of each line-rate transfer.", "N", "5");
     const QCommandLineOption fastRuns("fast-runs", "Runs of each 255-packet transfer.", "M", "20");
-    cli.addOptions({ runs, fastRuns });
+    const QCommandLineOption via("via", "local (the pty), raw or rfc2217 (through ser2net).", "HOW", "local");
+    const QCommandLineOption serverOption("ser2net-option", "A line for ser2net's connection options, "
+                                          "e.g. \"chardelay: false\" (repeatable).", "LINE");
+    cli.addOptions({ runs, fastRuns, via, serverOption });
     cli.process(app);
+    const QString strVia = cli.value(via);
+    if (strVia != "local" && strVia != "raw" && strVia != "rfc2217")
+        cli.showHelp(2);
+    setBenchRoute(strVia == "raw" ? LinkRig::Via::Raw : strVia == "rfc2217" ? LinkRig::Via::Rfc2217 : LinkRig::Via::Local,
+                  cli.values(serverOption));
+    std::printf("worker -> %s\n", strVia == "local" ? "pty"
+                                                     : qPrintable("ser2net (" + strVia + ") -> pty; options: "
+                                                                  + cli.values(serverOption).join(", ")));
 
     // The page keeps a copy of each payload in the working directory.
     QTemporaryDir dir;

@@ -16,10 +16,11 @@
 
 #include <cstdio>
 
-LinkRig::LinkRig(const SimConfig& config, QObject* parent)
+LinkRig::LinkRig(const SimConfig& config, Via via, QObject* parent)
     : QObject(parent)
     , m_sim(new DtuSimulator(config))
     , m_worker(new WorkerSerial)
+    , m_via(via)
 {
     // Counted where the frames arrive, in the simulator's thread.
     connect(m_sim, &DtuSimulator::frameReceived, m_sim, [this](const QByteArray& frame) {
@@ -56,15 +57,22 @@ bool LinkRig::start(QString& error)
     QMetaObject::invokeMethod(m_sim, [&] { ok = m_sim->start(error); }, Qt::BlockingQueuedConnection);
     if (!ok)
         return false;
+    QString strPort = m_sim->portPath();
+    if (m_via != Via::Local) {
+        m_ser2net = std::make_unique<Ser2netServer>();
+        if (!m_ser2net->start(strPort, error, m_serverOptions))
+            return false;
+        strPort = m_via == Via::Raw ? m_ser2net->rawName() : m_ser2net->rfc2217Name();
+    }
     registerPortParam();
     PortParam p;
     p.baudRate = 115200;
     p.dataBits = 8;
     p.stopBits = 1;
     QMetaObject::invokeMethod(m_worker, "openPort", Q_ARG(QVariant, QVariant::fromValue(p)),
-                              Q_ARG(QString, m_sim->portPath()));
+                              Q_ARG(QString, strPort));
     if (!waitFor([this] { return m_worker->isOpen(); }, 5000)) {
-        error = QStringLiteral("the worker did not open %1").arg(m_sim->portPath());
+        error = QStringLiteral("the worker did not open %1").arg(strPort);
         return false;
     }
     return true;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "dtusimulator.h"
+#include "ser2netserver.h"
 #include "workerserial.h"
 
 #include <QObject>
@@ -9,6 +10,7 @@
 
 #include <atomic>
 #include <functional>
+#include <memory>
 
 // What the simulated device saw on the line.
 struct SimCounts
@@ -24,12 +26,17 @@ struct SimCounts
 // The whole serial line of a bench run: the simulated DTU in one thread at
 // the far end of a pseudo-terminal, the serial worker in another at the
 // program's end, pages in the calling (GUI) thread, as the program runs them.
+// The worker reaches the pty directly or through a ser2net in front of it.
 class LinkRig : public QObject
 {
     Q_OBJECT
 
 public:
-    explicit LinkRig(const SimConfig& config, QObject* parent = nullptr);
+    enum class Via { Local, Raw, Rfc2217 };
+
+    explicit LinkRig(const SimConfig& config, Via via = Via::Local, QObject* parent = nullptr);
+    // Lines for ser2net's connection options.
+    void setServerOptions(const QStringList& options) { m_serverOptions = options; }
     ~LinkRig() override;
 
     // Starts the simulator and opens its port through the worker.
@@ -55,6 +62,9 @@ private:
     QThread m_workerThread;
     DtuSimulator* m_sim = nullptr;
     WorkerSerial* m_worker = nullptr;
+    Via m_via;
+    std::unique_ptr<Ser2netServer> m_ser2net;
+    QStringList m_serverOptions;
     std::atomic<int> m_nWakeRequests { 0 };
     std::atomic<int> m_nTransfers { 0 };
     std::atomic<int> m_nPackets { 0 };

@@ -16,6 +16,19 @@
 #include <algorithm>
 #include <cstdio>
 
+namespace {
+
+LinkRig::Via s_via = LinkRig::Via::Local;
+QStringList s_serverOptions;
+
+}  // namespace
+
+void setBenchRoute(LinkRig::Via via, const QStringList& serverOptions)
+{
+    s_via = via;
+    s_serverOptions = serverOptions;
+}
+
 Run transfer(const Setup& setup)
 {
     Run r;
@@ -25,7 +38,8 @@ Run transfer(const Setup& setup)
     config.drawDelayMs = 0;
     config.lineRate = setup.nLineRate;
     config.echo = false;
-    LinkRig rig(config);
+    LinkRig rig(config, s_via);
+    rig.setServerOptions(s_serverOptions);
     QString error;
     if (!rig.start(error)) {
         std::fprintf(stderr, "cannot start: %s\n", qPrintable(error));

@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QString>
+#include <QStringList>
 
 #include <vector>
 
@@ -29,6 +30,10 @@ struct Setup
     quint32 nAddr = 0;
     int nLineRate = 0;
 };
+
+// How every run's worker reaches the simulator: directly, or through a
+// ser2net with these lines among its connection options.
+void setBenchRoute(LinkRig::Via via, const QStringList& serverOptions);
 
 // One transfer on a fresh line, so the device's byte counts are this run's.
 Run transfer(const Setup& setup);

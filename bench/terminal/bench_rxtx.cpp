@@ -3,7 +3,15 @@
 //   - how long after the stream stops the view shows the last bytes,
 //   - the GUI event loop's latency (a 10 ms timer probe), p99 and max,
 //   - the peak resident memory.
-// Usage: bench_rxtx [--seconds S] [--rate BYTES_PER_S] [--total BYTES] [--timestamps 0|1]
+//   - the processor time per megabyte of the program's threads (the device
+//     end's own time is left out).
+// With --log 1 the page also keeps its session log, which is checked
+// against the stream afterwards.
+// With --a11y 1 accessibility is switched on, so that every change of the
+// view is also reported as an accessibility event, as with a screen reader
+// or UI automation attached.
+// Usage: bench_rxtx [--seconds S] [--rate BYTES_PER_S] [--total BYTES] [--chunk BYTES] [--timestamps 0|1]
+//                   [--log 0|1] [--a11y 0|1]
 // Runs offscreen unless QT_QPA_PLATFORM says otherwise.
 
 #include "portparam.h"
@@ -11,6 +19,7 @@
 #include "rxtx.h"
 #include "workerserial.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QFile>
@@ -21,6 +30,8 @@
 #include <QTextEdit>
 #include <QThread>
 #include <QTimer>
+
+#include <sys/resource.h>
 
 #include <algorithm>
 #include <atomic>
@@ -42,12 +53,24 @@ qint64 residentKiB()
     return -1;
 }
 
+// Processor time of the whole process (GUI, worker and writer threads), in seconds.
+double cpuSeconds()
+{
+    rusage usage {};
+    getrusage(RUSAGE_SELF, &usage);
+    return double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec)
+           + double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) * 1e-6;
+}
+
 struct Options
 {
     double dSeconds = 60;
     qint64 nRate = 1000000;
     qint64 nTotal = 0;  // 0: rate x seconds
     bool bTimestamps = false;
+    qint64 nChunk = 4096;  // bytes per write at the device end
+    bool bLog = false;
+    bool bAccessible = false;
 };
 
 Options parse(const QStringList& args)
@@ -62,6 +85,12 @@ Options parse(const QStringList& args)
             opt.nRate = value.toLongLong();
         else if (key == QLatin1String("--total"))
             opt.nTotal = value.toLongLong();
+        else if (key == QLatin1String("--chunk"))
+            opt.nChunk = std::max<qint64>(1, value.toLongLong());
+        else if (key == QLatin1String("--a11y"))
+            opt.bAccessible = value.toInt() != 0;
+        else if (key == QLatin1String("--log"))
+            opt.bLog = value.toInt() != 0;
         else if (key == QLatin1String("--timestamps"))
             opt.bTimestamps = value.toInt() != 0;
     }
@@ -79,6 +108,8 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     const Options opt = parse(app.arguments());
     registerPortParam();
+    if (opt.bAccessible)
+        QAccessible::setActive(true);
 
     PtyPair pty;
     if (!pty.isValid()) {
@@ -93,6 +124,9 @@ int main(int argc, char** argv)
         settings.setValue(QStringLiteral("RxTx/RxTimeStamp"), opt.bTimestamps);
         page.loadSettings(&settings);
     }
+    const QString logPath = dir.filePath(QStringLiteral("session.log"));
+    if (opt.bLog && !page.startLog(logPath))
+        return 1;
     page.resize(1000, 700);
     page.show();
     QTextDocument* doc = page.findChild<QTextEdit*>(QStringLiteral("textEditRx"))->document();
@@ -114,25 +148,27 @@ int main(int argc, char** argv)
     QThread::msleep(200);
     app.processEvents();
 
-    // Device end: paced writes of random bytes in 10 ms slices.
+    // Device end: paced writes of random bytes in chunks of opt.nChunk.
     std::atomic<bool> bWriterDone {false};
+    double dWriterCpu = 0;
     QByteArray lastBytes;
+    QByteArray allBytes;
     QElapsedTimer clock;
     qint64 nStopMs = 0;
     QThread* writer = QThread::create([&] {
         std::mt19937 rng(12345);
-        const qint64 nSlice = std::max<qint64>(1, opt.nRate / 100);
+        const qint64 nSlice = opt.nChunk;
         qint64 nSent = 0;
         QElapsedTimer pace;
         pace.start();
         QByteArray slice;
         while (nSent < opt.nTotal) {
             const qint64 nDue = qint64(double(pace.nsecsElapsed()) * 1e-9 * double(opt.nRate));
-            if (nSent >= nDue) {
+            if (nDue - nSent < std::min(nSlice, opt.nTotal - nSent)) {
                 QThread::msleep(2);
                 continue;
             }
-            const int n = int(std::min({nSlice, opt.nTotal - nSent, nDue - nSent}));
+            const int n = int(std::min(nSlice, opt.nTotal - nSent));
             slice.resize(n);
             for (int i = 0; i < n; ++i)
                 slice[i] = char(rng());
@@ -140,8 +176,14 @@ int main(int argc, char** argv)
                 break;
             nSent += n;
             lastBytes = (lastBytes + slice).right(64);
+            if (opt.bLog)
+                allBytes += slice;
         }
         nStopMs = clock.elapsed();
+        rusage usage {};
+        getrusage(RUSAGE_THREAD, &usage);
+        dWriterCpu = double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec)
+                     + double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) * 1e-6;
         bWriterDone = true;
     });
 
@@ -169,13 +211,15 @@ int main(int argc, char** argv)
             return;
         const QByteArray tail = lastBytes.right(8);
         const QString shown = doc->lastBlock().text();
-        if (!page.rxDisplay().store().endsWith(tail.toHex())
+        const std::deque<RxEntry>& store = page.rxDisplay().store();
+        if (store.empty() || !store.back().data.endsWith(tail.right(4))
             || !shown.endsWith(QString::fromLatin1(tail.right(4).toHex(' ').toUpper())))
             return;
         nDoneMs = clock.elapsed();
         app.quit();
     });
 
+    const double dCpuStart = cpuSeconds();
     clock.start();
     probeClock.start();
     probe.start();
@@ -185,25 +229,44 @@ int main(int argc, char** argv)
     app.exec();
     writer->wait();
     delete writer;
+    const double dCpu = cpuSeconds() - dCpuStart - dWriterCpu;
     nPeakKiB = std::max(nPeakKiB, residentKiB());
 
     std::sort(lateness.begin(), lateness.end());
     const auto pct = [&](double p) {
         return lateness.empty() ? qint64(-1) : lateness[std::min(lateness.size() - 1, size_t(p * double(lateness.size())))];
     };
-    std::printf("mode=hex timestamps=%d bytes=%lld rate=%lld B/s written_in=%.1f s\n", int(opt.bTimestamps),
-                static_cast<long long>(opt.nTotal), static_cast<long long>(opt.nRate), double(nStopMs) / 1000.0);
+    std::printf("mode=hex timestamps=%d log=%d accessibility=%d bytes=%lld rate=%lld B/s written_in=%.1f s\n",
+                int(opt.bTimestamps), int(opt.bLog), int(QAccessible::isActive()), static_cast<long long>(opt.nTotal),
+                static_cast<long long>(opt.nRate), double(nStopMs) / 1000.0);
     std::printf("view caught up after stop: %s ms\n",
                 nDoneMs < 0 ? "never (timed out)" : QByteArray::number(nDoneMs - nStopMs).constData());
     std::printf("GUI timer probe lateness: p50=%lld ms p99=%lld ms max=%lld ms (%zu samples)\n",
                 static_cast<long long>(pct(0.5)), static_cast<long long>(pct(0.99)),
                 static_cast<long long>(lateness.empty() ? -1 : lateness.back()), lateness.size());
+    std::printf("processor time: %.2f s, %.3f s per MB\n", dCpu, dCpu / (double(opt.nTotal) / 1e6));
     std::printf("chunks delivered: %lld\n", static_cast<long long>(nChunks));
-    std::printf("peak resident memory: %.1f MB; view %d chars in %d paragraphs; store %d bytes\n",
+    std::printf("peak resident memory: %.1f MB; view %d chars in %d paragraphs; store %zu chunks\n",
                 double(nPeakKiB) / 1024.0, doc->characterCount(), doc->blockCount(),
                 page.rxDisplay().store().size());
 
+    bool bLogExact = true;
+    if (opt.bLog) {
+        // Received lines: "yyyy-MM-dd hh:mm:ss.zzz << XX XX ...  |text|".
+        QFile log(logPath);
+        QByteArray logged;
+        if (log.open(QIODevice::ReadOnly)) {
+            for (const QByteArray& line : log.readAll().split('\n')) {
+                if (line.size() >= 30 && line.mid(23, 4) == " << ")
+                    logged += QByteArray::fromHex(line.mid(26, 3 * ((line.size() - 30) / 4)));
+            }
+        }
+        bLogExact = logged == allBytes;
+        std::printf("session log: %lld bytes logged, %s\n", static_cast<long long>(logged.size()),
+                    bLogExact ? "byte-exact" : "DIFFERS from the stream");
+    }
+
     workerThread.quit();
     workerThread.wait();
-    return nDoneMs < 0 ? 2 : 0;
+    return nDoneMs < 0 || !bLogExact ? 2 : 0;
 }

@@ -5,10 +5,16 @@
 #include "filetrans.h"
 #include "ptypair.h"
 #include "rxtx.h"
+#include "startup.h"
 #include "workerserial.h"
 
+#include <QAction>
 #include <QApplication>
+#include <QImage>
+#include <QLineEdit>
+#include <QSplitter>
 #include <QDir>
+#include <QScreen>
 #include <QFile>
 #include <QSettings>
 #include <QStatusBar>
@@ -20,7 +26,16 @@
 
 #include <memory>
 
-// Each case runs in a fresh working directory, where Telvane.ini lives.
+namespace {
+
+// The offscreen screen (800 x 600) is smaller than the unstyled window's
+// minimum size, so geometry tests name a screen of their own.
+const QRect kScreen(0, 0, 1920, 1040);
+
+}  // namespace
+
+// Each case runs in a fresh working directory holding an empty Telvane.ini
+// (portable mode), with the user's folders inside it too.
 class TestMainWindow : public QObject
 {
     Q_OBJECT
@@ -40,6 +55,15 @@ private slots:
     void pagesReachThePortThroughTheWorker();
     void sendingWhileClosedWarns();
     void closingReleasesThePort();
+    void commandFileProblemsAreReported_data();
+    void commandFileProblemsAreReported();
+    void withoutPortableFileSettingsGoToTheConfigFolder();
+    void unwritableSettingsAreReported();
+    void badStoredValuesFallBackToDefaults_data();
+    void badStoredValuesFallBackToDefaults();
+    void viewMenuShowsAndHidesImagePages();
+    void closeDuringTransferAsksFirst_data();
+    void closeDuringTransferAsksFirst();
 
 private:
     std::unique_ptr<QSettings> ini() const;
@@ -56,11 +80,16 @@ std::unique_ptr<QSettings> TestMainWindow::ini() const
 
 void TestMainWindow::init()
 {
-    QApplication::setApplicationVersion("1.3.0");
+    setApplicationNames(*qApp);
     m_oldDir = QDir::currentPath();
     m_dir.reset(new QTemporaryDir);
     QVERIFY(m_dir->isValid());
     QDir::setCurrent(m_dir->path());
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_dir->filePath("config")));
+    qputenv("XDG_DATA_HOME", QFile::encodeName(m_dir->filePath("data")));
+    qputenv("XDG_DATA_DIRS", QFile::encodeName(m_dir->filePath("installed")));
+    QFile ini("Telvane.ini");
+    QVERIFY(ini.open(QIODevice::WriteOnly));
 }
 
 void TestMainWindow::cleanup()
@@ -72,37 +101,45 @@ void TestMainWindow::cleanup()
 void TestMainWindow::startsWithDefaultsWithoutSettingsFile()
 {
     MainWindow w;
+    w.setScreenAreas({ kScreen });
     w.show();
     QCOMPARE(w.windowTitle(), QString("Telvane工具 V1.3.0"));
-    QCOMPARE(w.pos(), QPoint(639, 189));
-    QCOMPARE(w.size(), QSize(640, 710));
+    // Centred 640 x 660; unstyled, the window's minimum height is larger.
+    QCOMPARE(w.pos(), QPoint(640, 190));
+    QCOMPARE(w.width(), 640);
     QCOMPARE(w.windowState(), Qt::WindowNoState);
     QVERIFY(w.findChild<QTabWidget*>("tabWidget"));
     QCOMPARE(w.findChild<QWidget*>("groupCfgSerial")->property("title").toString(), QString(" 串口设置"));
+    // Stray keys must not rename the port.
+    QVERIFY(w.focusWidget());
+    QVERIFY(w.focusWidget() != w.findChild<QWidget*>("cmbPort"));
+    QVERIFY(!w.findChild<QWidget*>("cmbPort")->isAncestorOf(w.focusWidget()));
 }
 
 void TestMainWindow::closeWritesGeometryAndNeverTheReadOnlyKeys()
 {
     {
         MainWindow w;
+        w.setScreenAreas({ kScreen });
         w.show();
         w.move(100, 120);
-        w.resize(720, 760);
+        w.resize(660, 730);
         QVERIFY(w.close());
     }
     {
         auto s = ini();
         QCOMPARE(s->value("pos").toPoint(), QPoint(100, 120));
-        QCOMPARE(s->value("size").toSize(), QSize(720, 760));
+        QCOMPARE(s->value("size").toSize(), QSize(660, 730));
         QCOMPARE(s->value("Maximized").toInt(), 0);
         for (const char* key : { "title", "json", "TabPicTrans", "TabPicTransTest", "TabDtuCfg" })
             QVERIFY2(!s->contains(key), key);
     }
 
     MainWindow again;
+    again.setScreenAreas({ kScreen });
     again.show();
     QCOMPARE(again.pos(), QPoint(100, 120));
-    QCOMPARE(again.size(), QSize(720, 760));
+    QCOMPARE(again.size(), QSize(660, 730));
 }
 
 void TestMainWindow::closeWhileMaximizedKeepsEarlierGeometry()
@@ -306,6 +343,188 @@ void TestMainWindow::closingReleasesThePort()
         QVERIFY(w.close());
     }
     QCOMPARE(openDescriptors(pty.portPath()), before);
+}
+
+void TestMainWindow::commandFileProblemsAreReported_data()
+{
+    QTest::addColumn<bool>("portable");
+    QTest::addColumn<QString>("folder");  // where cmds.json is put; empty: nowhere
+    QTest::addColumn<QByteArray>("cmds");
+    QTest::addColumn<QString>("message");  // status bar; %1 the temporary folder
+
+    QTest::newRow("missing, portable")
+        << true << QString() << QByteArray()
+        << "未找到命令文件 cmds.json (查找了 %1/cmds.json, %2, %1/data/telvane/cmds.json, "
+           "%1/installed/telvane/cmds.json)";
+    QTest::newRow("broken JSON")
+        << true << "." << QByteArray("{\"cmd\": [")
+        << "命令文件 %1/cmds.json 有误: JSON 格式错误 (第 9 字节): unterminated array";
+    QTest::newRow("breaks a rule") << true << "." << QByteArray("{\"cmd\": 5}")
+                                   << "命令文件 %1/cmds.json 有误: 缺少 \"cmd\" 数组";
+    QTest::newRow("installed copy serves") << false << "installed/telvane" << QByteArray(kCmds) << QString();
+    QTest::newRow("copy in the config folder serves")
+        << false << "config/Telvane/Telvane" << QByteArray(kCmds) << QString();
+}
+
+void TestMainWindow::commandFileProblemsAreReported()
+{
+    QFETCH(bool, portable);
+    QFETCH(QString, folder);
+    QFETCH(QByteArray, cmds);
+    QFETCH(QString, message);
+    if (!portable)
+        QVERIFY(QFile::remove("Telvane.ini"));
+    if (!folder.isEmpty()) {
+        QVERIFY(QDir().mkpath(folder));
+        writeFile(folder + "/cmds.json", cmds);
+    }
+    const QString dir = m_dir->path();
+    // Beside the program, then the user's and the system's data folders.
+    const QString besideProgram = QDir::cleanPath(QCoreApplication::applicationDirPath() + "/../share/telvane/cmds.json");
+    const QString expected = message.isEmpty() ? QString()
+                                               : message.arg(dir, besideProgram) + ", 已隐藏\"命令配置\"页";
+    if (!expected.isEmpty())
+        QTest::ignoreMessage(QtWarningMsg, qPrintable(expected.section(", 已隐藏", 0, 0)));
+    MainWindow w;
+    w.show();
+    QCOMPARE(w.statusBar()->currentMessage(), expected);
+    QCOMPARE(tabTexts(w).contains("命令配置"), expected.isEmpty());
+}
+
+void TestMainWindow::withoutPortableFileSettingsGoToTheConfigFolder()
+{
+    QVERIFY(QFile::remove("Telvane.ini"));
+    {
+        MainWindow w;
+        w.show();
+        QVERIFY(w.close());
+    }
+    QVERIFY(!QFile::exists("Telvane.ini"));
+    QSettings saved(m_dir->filePath("config/Telvane/Telvane/Telvane.ini"), QSettings::IniFormat);
+    QVERIFY(saved.contains("Maximized"));
+}
+
+void TestMainWindow::unwritableSettingsAreReported()
+{
+    QVERIFY(QFile::remove("Telvane.ini"));
+    writeFile("blocker", "a file where the config folder would be");
+    writeFile("cmds.json", kCmds);
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_dir->filePath("blocker")));
+    MainWindow w;
+    w.show();
+    QCOMPARE(w.statusBar()->currentMessage(),
+             QString("无法写入设置文件 %1, 本次的设置不会保存").arg(m_dir->filePath("blocker/Telvane/Telvane/Telvane.ini")));
+}
+
+void TestMainWindow::badStoredValuesFallBackToDefaults_data()
+{
+    // The parsing rules have their own table; this one checks each page reads
+    // its keys through them.
+    QTest::addColumn<QByteArray>("ini");
+    QTest::addColumn<QString>("page");
+    QTest::addColumn<QString>("field");
+    QTest::addColumn<QString>("shown");
+    QTest::newRow("keep time negative") << QByteArray("[FileTrans]\nKeepTime=-5\n") << "tabFileTrans"
+                                        << "editKeepTime" << "800";
+    QTest::newRow("address a word") << QByteArray("[FileTrans]\nDstAddr=hello\n") << "tabFileTrans"
+                                    << "editDstAddr" << "1674097996";
+    QTest::newRow("interval below its minimum")
+        << QByteArray("[RxTx]\nTxAsyncOptVisible=true\nInterval=5\n") << "tabRxTx" << "editInterval" << "250";
+    QTest::newRow("control code not hex") << QByteArray("[RxTx]\nCustomCtl=zz\n") << "tabRxTx" << "editCustomCtl"
+                                          << "0";
+    QTest::newRow("terminal id negative") << QByteArray("[RxTx]\nTerminalId=-1\n") << "tabRxTx"
+                                          << "editTerminalId" << "0";
+    QTest::newRow("receive pane collapsed") << QByteArray("[RxTx]\nRxSize=-100\nTxSize=-100\n") << "tabRxTx"
+                                            << "splitter" << "both panes shown";
+    QTest::newRow("command list collapsed") << QByteArray("[CfgDtu]\nCmdSize=0\n") << "tabDtuCfg" << "splitter"
+                                            << "both panes shown";
+}
+
+void TestMainWindow::badStoredValuesFallBackToDefaults()
+{
+    QFETCH(QByteArray, ini);
+    QFETCH(QString, page);
+    QFETCH(QString, field);
+    QFETCH(QString, shown);
+    writeFile("Telvane.ini", ini);
+    writeFile("cmds.json", kCmds);
+    MainWindow w;
+    w.show();
+    QWidget* widget = w.findChild<QWidget*>(page)->findChild<QWidget*>(field);
+    QVERIFY(widget);
+    if (auto* edit = qobject_cast<QLineEdit*>(widget)) {
+        QCOMPARE(edit->text(), shown);
+    } else {
+        auto* splitter = qobject_cast<QSplitter*>(widget);
+        QVERIFY(splitter);
+        const QList<int> sizes = splitter->sizes();
+        QVERIFY2(sizes.value(0) > 0 && sizes.value(1) > 0, qPrintable(QString("%1, %2").arg(sizes.value(0)).arg(sizes.value(1))));
+    }
+}
+
+void TestMainWindow::viewMenuShowsAndHidesImagePages()
+{
+    writeFile("cmds.json", kCmds);
+    {
+        MainWindow w;
+        w.show();
+        auto* test = w.findChild<QAction*>("actionViewTransTest");
+        auto* image = w.findChild<QAction*>("actionViewFileTrans");
+        QVERIFY(test && image);
+        QVERIFY(!test->isChecked());
+        QVERIFY(image->isChecked());
+        test->trigger();
+        image->trigger();
+        QCOMPARE(tabTexts(w), (QStringList { "收发数据", "命令配置", "发送测试" }));
+        image->trigger();
+        QCOMPARE(tabTexts(w), (QStringList { "收发数据", "命令配置", "发送图片", "发送测试" }));
+        test->trigger();
+    }
+    // The choices are the settings that the next start reads.
+    auto s = ini();
+    QCOMPARE(s->value("TabPicTransTest").toString(), QString("false"));
+    QCOMPARE(s->value("TabPicTrans").toString(), QString("true"));
+    writeFile("Telvane.ini", "TabPicTransTest=true\nTabPicTrans=false\n");
+    MainWindow w;
+    w.show();
+    QCOMPARE(tabTexts(w), (QStringList { "收发数据", "命令配置", "发送测试" }));
+    QVERIFY(w.findChild<QAction*>("actionViewTransTest")->isChecked());
+    QVERIFY(!w.findChild<QAction*>("actionViewFileTrans")->isChecked());
+}
+
+void TestMainWindow::closeDuringTransferAsksFirst_data()
+{
+    QTest::addColumn<bool>("quit");
+    QTest::newRow("stay") << false;
+    QTest::newRow("quit") << true;
+}
+
+void TestMainWindow::closeDuringTransferAsksFirst()
+{
+    QFETCH(bool, quit);
+    PtyPair pty;
+    QVERIFY(pty.isValid());
+    QImage image(40, 40, QImage::Format_RGB32);
+    image.fill(Qt::black);
+    QVERIFY(image.save("picture.png"));
+    MainWindow w({ pty.portPath() });
+    QStringList questions;
+    w.setQuestionHook([&](const QString& title, const QString& text) {
+        questions << title + ":" + text;
+        return quit;
+    });
+    w.show();
+    QVERIFY(openThroughPanel(w));
+    auto* page = w.findChild<FileTrans*>("tabFileTrans");
+    QCOMPARE(page->loadImageFile("picture.png"), ImageLoadResult::Loaded);
+    QTest::mouseClick(page->findChild<QPushButton*>("pbSend"), Qt::LeftButton);
+    QVERIFY(!pty.read(dtu::kOverhead).isEmpty());  // the wake-up request
+    QVERIFY(page->isBusy());
+
+    QCOMPARE(w.close(), quit);
+    QCOMPARE(questions, QStringList { "提示:正在发送，确定退出？" });
+    QCOMPARE(page->isBusy(), !quit);
+    QCOMPARE(ini()->contains("Maximized"), quit);  // saved only when closing
 }
 
 QTEST_MAIN(TestMainWindow)

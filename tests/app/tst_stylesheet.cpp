@@ -1,9 +1,14 @@
 #include "stylesheet.h"
 
 #include <QApplication>
+#include <QCheckBox>
+#include <QImage>
+#include <QRadioButton>
 #include <QFile>
 #include <QTemporaryFile>
 #include <QTest>
+
+#include <memory>
 
 class TestStyleSheet : public QObject
 {
@@ -18,6 +23,8 @@ private slots:
     void shippedSheetDrawsWithShippedIcons();
     void loadAppliesFileUpToZeroByte();
     void loadReportsMissingFile();
+    void indicatorsShowEveryState_data();
+    void indicatorsShowEveryState();
 };
 
 void TestStyleSheet::preprocesses_data()
@@ -113,6 +120,69 @@ void TestStyleSheet::loadReportsMissingFile()
     QCOMPARE(loadStyleSheet(*app, "/nonexistent/style.qss"), -1);
     QCOMPARE(app->styleSheet(), QString("QWidget{}"));
     app->setStyleSheet(QString());
+}
+
+namespace {
+
+// The indicator alone: a button without text, drawn with the shipped sheet.
+QImage renderIndicator(QAbstractButton* button, bool bChecked, bool bEnabled, bool bHover)
+{
+    button->setChecked(bChecked);
+    button->setEnabled(bEnabled);
+    button->setAttribute(Qt::WA_UnderMouse, bHover);
+    button->ensurePolished();
+    button->resize(button->sizeHint());
+    return button->grab().toImage().convertToFormat(QImage::Format_RGB32);
+}
+
+// An image all of whose pixels are the window background shows nothing.
+bool showsSomething(const QImage& image)
+{
+    const QRgb background = image.pixel(image.width() - 1, image.height() - 1);
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            if (image.pixel(x, y) != background)
+                return true;
+        }
+    }
+    return false;
+}
+
+}  // namespace
+
+void TestStyleSheet::indicatorsShowEveryState_data()
+{
+    QTest::addColumn<bool>("radio");
+    QTest::addColumn<bool>("enabled");
+    QTest::addColumn<bool>("hover");
+    for (const bool radio : { false, true }) {
+        const char* kind = radio ? "radio" : "check";
+        QTest::addRow("%s", kind) << radio << true << false;
+        QTest::addRow("%s disabled", kind) << radio << false << false;
+        QTest::addRow("%s hover", kind) << radio << true << true;
+    }
+}
+
+// Qt draws nothing for an indicator state that a styled sheet leaves out, so
+// every state must be visible and ticked must differ from unticked.
+void TestStyleSheet::indicatorsShowEveryState()
+{
+    QFETCH(bool, radio);
+    QFETCH(bool, enabled);
+    QFETCH(bool, hover);
+    QCOMPARE(loadStyleSheet(*qApp, ":/qss/style.qss"), 0);
+    std::unique_ptr<QAbstractButton> button;
+    if (radio)
+        button.reset(new QRadioButton);
+    else
+        button.reset(new QCheckBox);
+    button->setAutoExclusive(false);
+    const QImage unticked = renderIndicator(button.get(), false, enabled, hover);
+    const QImage ticked = renderIndicator(button.get(), true, enabled, hover);
+    qApp->setStyleSheet(QString());
+    QVERIFY2(showsSomething(unticked), "unticked indicator is invisible");
+    QVERIFY2(showsSomething(ticked), "ticked indicator is invisible");
+    QVERIFY2(ticked != unticked, "ticked looks like unticked");
 }
 
 QTEST_MAIN(TestStyleSheet)

@@ -46,23 +46,30 @@ void TstCmdFile::resultCodeFollowsRootAndCommands_data()
     QTest::addColumn<int>("result");
     QTest::addColumn<int>("pages");
     QTest::addColumn<int>("complete");
+    QTest::addColumn<QString>("problem");  // what the operator is told; empty on success
 
     const QByteArray good(kGoodCmd);
-    QTest::newRow("not json") << QByteArray("{\"cmd\": [") << int(QJsonParseError::UnterminatedArray) << 0 << 0;
-    QTest::newRow("root is array") << QByteArray("[]") << -3 << 0 << 0;
-    QTest::newRow("cmd missing") << QByteArray(R"({"mode":"list"})") << -3 << 0 << 0;
-    QTest::newRow("cmd is object") << QByteArray(R"({"cmd":{}})") << -3 << 0 << 0;
-    QTest::newRow("cmd empty") << file("", "") << -4 << 0 << 0;
-    QTest::newRow("mode in capitals") << file(R"("mode":"LIST")", good) << 0 << 1 << 1;
-    QTest::newRow("mode table") << file(R"("mode":"table")", good) << -3 << 0 << 0;
-    QTest::newRow("mode numeric") << file(R"("mode":1)", good) << -3 << 0 << 0;
-    QTest::newRow("mode missing") << file("", good) << 0 << 1 << 1;
+    const QString noCmd = "缺少 \"cmd\" 数组";
+    const QString badMode = "\"mode\" 应为 \"list\"";
+    const QString noCommand = "没有可用的命令: 每条命令需要文本 \"name\" 和数组 \"param\"";
+    QTest::newRow("not json") << QByteArray("{\"cmd\": [") << int(QJsonParseError::UnterminatedArray) << 0 << 0
+                              << "JSON 格式错误 (第 9 字节): unterminated array";
+    QTest::newRow("root is array") << QByteArray("[]") << -3 << 0 << 0 << "顶层不是 JSON 对象";
+    QTest::newRow("cmd missing") << QByteArray(R"({"mode":"list"})") << -3 << 0 << 0 << noCmd;
+    QTest::newRow("cmd is object") << QByteArray(R"({"cmd":{}})") << -3 << 0 << 0 << noCmd;
+    QTest::newRow("cmd empty") << file("", "") << -4 << 0 << 0 << noCommand;
+    QTest::newRow("mode in capitals") << file(R"("mode":"LIST")", good) << 0 << 1 << 1 << QString();
+    QTest::newRow("mode table") << file(R"("mode":"table")", good) << -3 << 0 << 0 << badMode;
+    QTest::newRow("mode numeric") << file(R"("mode":1)", good) << -3 << 0 << 0 << badMode;
+    QTest::newRow("mode missing") << file("", good) << 0 << 1 << 1 << QString();
     QTest::newRow("only skipped elements")
         << file("", R"(1, "x", {"name":1,"param":[]}, {"name":"n"}, {"name":"n","param":{}})")
-        << -4 << 0 << 0;
-    QTest::newRow("first command without parameter") << file("", kNoParamCmd + (", " + good)) << -4 << 1 << 0;
+        << -4 << 0 << 0 << noCommand;
+    QTest::newRow("first command without parameter")
+        << file("", kNoParamCmd + (", " + good)) << -4 << 1 << 0
+        << "命令 \"Bad\" 没有可用的参数: 每个参数需要 \"name\"、\"type\"、\"num\" 和 \"show\"";
     QTest::newRow("later command without parameter")
-        << file("", good + ", " + kNoParamCmd + ", " + good) << 0 << 2 << 1;
+        << file("", good + ", " + kNoParamCmd + ", " + good) << 0 << 2 << 1 << QString();
 }
 
 void TstCmdFile::resultCodeFollowsRootAndCommands()
@@ -71,9 +78,11 @@ void TstCmdFile::resultCodeFollowsRootAndCommands()
     QFETCH(int, result);
     QFETCH(int, pages);
     QFETCH(int, complete);
+    QFETCH(QString, problem);
 
     const CmdFileDef def = parseCmdDefinitions(json);
     QCOMPARE(def.nResult, result);
+    QCOMPARE(def.strProblem, problem);
     QCOMPARE(def.pages.size(), pages);
     const int nComplete = int(std::count_if(def.pages.cbegin(), def.pages.cend(),
                                             [](const CmdPageDef& p) { return p.bComplete; }));

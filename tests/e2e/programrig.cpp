@@ -11,6 +11,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QLineEdit>
+#include <QPainter>
 #include <QPushButton>
 #include <QTest>
 #include <QTextBlock>
@@ -55,10 +56,11 @@ void ProgramRig::stopSimulator()
     m_sim.reset();
 }
 
-bool ProgramRig::openWindow(QString& error)
+bool ProgramRig::openWindow(QString& error, const QString& strPort)
 {
     closeWindow();
-    m_window = std::make_unique<MainWindow>(QStringList { m_link });
+    const QString strOpen = strPort.isEmpty() ? m_link : strPort;
+    m_window = std::make_unique<MainWindow>(QStringList { strOpen });
     auto record = [this](QMessageBox::Icon, const QString& title, const QString& text) {
         m_messages << title + ":" + text;
     };
@@ -74,7 +76,7 @@ bool ProgramRig::openWindow(QString& error)
     child<TransTest>("tabTransTest")->setFileChooser(chooser);
     m_window->show();
     if (!openPort()) {
-        error = QString("the port %1 did not open: %2").arg(m_link, m_messages.join(" | "));
+        error = QString("the port %1 did not open: %2").arg(strOpen, m_messages.join(" | "));
         return false;
     }
     return true;
@@ -173,6 +175,32 @@ std::vector<std::vector<int>> bayer(int n)
 }
 
 }  // namespace
+
+QImage sampleGreyImage()
+{
+    QImage grey(240, 416, QImage::Format_Grayscale8);
+    for (int y = 0; y < grey.height(); ++y)
+        for (int x = 0; x < grey.width(); ++x)
+            grey.scanLine(y)[x] = uchar(y < 208 ? x * 255 / 239 : (x + y) % 256);
+    {
+        QPainter p(&grey);
+        p.fillRect(20, 40, 60, 50, Qt::black);
+        p.fillRect(150, 300, 70, 90, Qt::white);
+        p.setRenderHint(QPainter::Antialiasing);
+        p.setBrush(QColor(90, 90, 90));
+        p.drawEllipse(QPoint(120, 200), 70, 40);
+    }
+    return grey;
+}
+
+QImage samplePhoto()
+{
+    QImage photo(100, 60, QImage::Format_RGB32);
+    for (int y = 0; y < photo.height(); ++y)
+        for (int x = 0; x < photo.width(); ++x)
+            photo.setPixel(x, y, qRgb(x * 2, y * 4, (x * y) % 256));
+    return photo;
+}
 
 QImage bayerDithered(const QImage& grey)
 {

@@ -37,8 +37,11 @@ public:
     // Starts a simulator at the link, replacing an earlier one.
     bool startSimulator(const SimConfig& config, QString& error);
     void stopSimulator();
-    // Builds and shows the window and opens the link through the panel.
-    bool openWindow(QString& error);
+    // Builds and shows the window and opens the link (or strPort, given as
+    // on the command line) through the panel.
+    bool openWindow(QString& error, const QString& strPort = QString());
+    // The simulator's device path, behind the fixed link.
+    QString linkPath() const { return m_link; }
     // Presses the panel's open button and waits for the worker's port.
     bool openPort();
     void closeWindow();
@@ -72,6 +75,12 @@ private:
     QStringList m_messages;
     QString m_nextFile;  // what the file chooser answers
 };
+
+// A display-sized grey picture: gradients for the dither, flat black and
+// white areas, and an edge that is neither.
+QImage sampleGreyImage();
+// A small colour picture for sending as a file.
+QImage samplePhoto();
 
 // The display's view of a grey image: ordered dither with the 8 x 8 Bayer
 // matrix to black and white, computed here from the matrix rule alone.

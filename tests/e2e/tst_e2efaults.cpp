@@ -9,10 +9,12 @@
 #include "transfertiming.h"
 #include "workerserial.h"
 
+#include <QCheckBox>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QPainter>
+#include <QCheckBox>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QStatusBar>
@@ -251,6 +253,8 @@ void TestE2eFaults::operatorStopsAStalledTransferAndSendsAgain()
 
 void TestE2eFaults::lineCutMidTransferClosesThePortAndAFreshDeviceWorks()
 {
+    // The operator handles the loss here, not the automatic reconnect.
+    m_rig->child<QCheckBox>("chkAutoReconnect")->setChecked(false);
     m_rig->sim()->lineFaults().cutAtPacket = 4;
     setAckTimeout(1500);
     QSignalSpy cut(m_rig->sim(), &DtuSimulator::lineCut);

@@ -18,7 +18,6 @@
 #include <QFile>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QPainter>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
@@ -80,29 +79,10 @@ void TestE2eSession::initTestCase()
     ini.write("TabPicTransTest=true\n[RxTx]\nRxDecode=true\n");
     ini.close();
 
-    // A display-sized grey picture: gradients for the dither, flat black and
-    // white areas, and an edge that is neither.
-    QImage grey(240, 416, QImage::Format_Grayscale8);
-    for (int y = 0; y < grey.height(); ++y)
-        for (int x = 0; x < grey.width(); ++x)
-            grey.scanLine(y)[x] = uchar(y < 208 ? x * 255 / 239 : (x + y) % 256);
-    {
-        QPainter p(&grey);
-        p.fillRect(20, 40, 60, 50, Qt::black);
-        p.fillRect(150, 300, 70, 90, Qt::white);
-        p.setRenderHint(QPainter::Antialiasing);
-        p.setBrush(QColor(90, 90, 90));
-        p.drawEllipse(QPoint(120, 200), 70, 40);
-    }
     m_greyPng = m_dir.filePath("grey.png");
-    QVERIFY(grey.save(m_greyPng, "PNG"));
-
-    QImage photo(100, 60, QImage::Format_RGB32);
-    for (int y = 0; y < photo.height(); ++y)
-        for (int x = 0; x < photo.width(); ++x)
-            photo.setPixel(x, y, qRgb(x * 2, y * 4, (x * y) % 256));
+    QVERIFY(sampleGreyImage().save(m_greyPng, "PNG"));
     m_photoBmp = m_dir.filePath("photo.bmp");
-    QVERIFY(photo.save(m_photoBmp, "BMP"));
+    QVERIFY(samplePhoto().save(m_photoBmp, "BMP"));
 }
 
 void TestE2eSession::init()
@@ -247,8 +227,8 @@ void TestE2eSession::terminalDataComesBack()
     QCOMPARE(frames.size(), terminalId ? 1 : 0);
     if (terminalId)
         QCOMPARE(framePayload(frames.at(0).at(0).toByteArray()), QByteArray::fromHex("01100000") + text);
-    // Only received bytes are kept in the store; the echo is the device's.
-    QTRY_VERIFY_WITH_TIMEOUT(page->rxDisplay().store().contains(text), 10000);
+    // The device's echo arrives as received data.
+    QTRY_VERIFY_WITH_TIMEOUT(page->rxDisplay().receivedBytes().contains(text), 10000);
 }
 
 void TestE2eSession::imageReachesTheDisplayInEveryMode_data()

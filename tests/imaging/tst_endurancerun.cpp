@@ -210,7 +210,7 @@ void TestEnduranceRun::unbuildablePayloadOnlyReportsTheReason()
     opt.transfer.payload.strFilePath = m_dir.filePath("gone.bin");
     QVERIFY(run.run(opt));
     QVERIFY(clock.advance(60000));
-    QCOMPARE(rec.only("refused"), QStringList { "生成图片数据失败" });
+    QCOMPARE(rec.only("refused"), QStringList { "生成图片数据失败: 无法读取文件 gone.bin" });
     QVERIFY(rec.frames.isEmpty());
     QCOMPARE(run.counters().nTasks, 1u);
     QCOMPARE(run.counters().nSendFail, 0u);

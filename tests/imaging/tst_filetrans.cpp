@@ -315,7 +315,7 @@ void TestFileTrans::refusesWithPortClosedOrAddressEmpty()
     start();
     QCOMPARE(m_messages.size(), 2);
     QCOMPARE(m_messages[1].title, QStringLiteral("错误"));
-    QCOMPARE(m_messages[1].text, QStringLiteral("生成图片数据失败"));
+    QCOMPARE(m_messages[1].text, QStringLiteral("生成图片数据失败: 无法读取文件 gone.png"));
     QVERIFY(!m_page->isSending());
 
     m_dev->closePort();
@@ -352,13 +352,13 @@ void TestFileTrans::importReportsLoadFailures()
     chosen = QString();  // cancelled
     import->click();
     QCOMPARE(m_messages.size(), 2);
-    QCOMPARE(m_messages[0].text, QStringLiteral("加载图片失败"));
+    QVERIFY2(m_messages[0].text.startsWith(QStringLiteral("加载图片失败: notes.png\n")), qPrintable(m_messages[0].text));
     QCOMPARE(m_messages[1].text, QStringLiteral("加载图片未知错误"));
 
     // A failed load leaves no image: sending then fails to build the payload.
     setField("editDstAddr", "0");
     start();
-    QCOMPARE(m_messages.last().text, QStringLiteral("生成图片数据失败"));
+    QCOMPARE(m_messages.last().text, QStringLiteral("生成图片数据失败: 没有可发送的图片"));
 
     chosen = m_file1009;
     import->click();

@@ -378,7 +378,7 @@ void TestTransferSession::refusedPayloadSendsNothing_data()
     QTest::addColumn<int>("size");
     QTest::addColumn<bool>("noImage");
     QTest::addColumn<QString>("reason");
-    QTest::newRow("no image") << 1024 << true << "生成图片数据失败";
+    QTest::newRow("no image") << 1024 << true << "生成图片数据失败: 没有可发送的图片";
     QTest::newRow("one byte over 255 packets") << 255 * 1024 + 1 << false << "图片数据过大: 261,121 字节, 超过 255 包, 无法发送";
 }
 

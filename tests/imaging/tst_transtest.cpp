@@ -176,7 +176,7 @@ void TestTransTest::unbuildablePayloadOnlyShowsTheError()
     QVERIFY(QFile::remove(gone));
     configure(int(TransferPlan::SendOnly), "100");
     runPage();
-    QCOMPARE(m_messages, QStringList { QStringLiteral("生成图片数据失败") });
+    QCOMPARE(m_messages, QStringList { QStringLiteral("生成图片数据失败: 无法读取文件 gone.png") });
     QVERIFY(m_dev->staysSilent(800));
     const EnduranceCounters c = m_page->counters();
     QCOMPARE(c.nTasks, 1u);

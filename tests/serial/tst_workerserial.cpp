@@ -2,6 +2,9 @@
 #include <QtTest>
 
 #include <ctime>
+#include <memory>
+
+#include <unistd.h>
 
 #include "dtuframe.h"
 #include "ptypair.h"
@@ -10,6 +13,27 @@
 namespace {
 
 constexpr int kWaitMs = 5000;
+
+// Root opens any device whatever its permissions; for as long as this
+// lives, the process acts as "nobody" so that permissions count.
+class UnprivilegedUser
+{
+public:
+    UnprivilegedUser()
+    {
+        if (geteuid() == 0 && seteuid(kNobody) == 0)
+            m_bSwitched = true;
+    }
+    ~UnprivilegedUser()
+    {
+        if (m_bSwitched && seteuid(0) != 0)
+            qFatal("cannot return to root");
+    }
+
+private:
+    static constexpr uid_t kNobody = 65534;
+    bool m_bSwitched = false;
+};
 
 QByteArray hex(const char* str)
 {
@@ -39,6 +63,7 @@ private slots:
     void badChecksumIsNeverReported();
     void tailBelowIndexTenIsIgnored();
     void sendWritesAndEchoes();
+    void modemLinesThePortCannotSetLeaveItUsable();
     void sendIgnoresEmptyDataAndReportsClosedPort();
     void openWithEmptyNameReportsMinusOne();
     void reopenWithNewParametersKeepsPortOpen();
@@ -46,7 +71,8 @@ private slots:
     void setPortNameMovesOpenPortToAnotherDevice();
     void setPortNameToMissingDeviceClosesAndReports();
     void openOfMissingDeviceReportsMinusEight();
-    void portHeldByAnotherOwnerReportsBusy();
+    void refusedOpenTellsBusyFromNoPermission_data();
+    void refusedOpenTellsBusyFromNoPermission();
     void lostDeviceClosesPortAndLeavesCpuIdle();
     void destructorClosesThePort();
 
@@ -191,6 +217,24 @@ void TestWorkerSerial::sendWritesAndEchoes()
     QCOMPARE(h.rec.txChunks.first(), data);
 }
 
+void TestWorkerSerial::modemLinesThePortCannotSetLeaveItUsable()
+{
+    // A pseudo-terminal has no modem lines: setting them fails at every step.
+    WorkerHarness h;
+    QMetaObject::invokeMethod(h.worker, "setDtr", Q_ARG(bool, false));
+    QMetaObject::invokeMethod(h.worker, "setRts", Q_ARG(bool, false));
+    QVERIFY(openOn(h, *m_pty));
+    QMetaObject::invokeMethod(h.worker, "setDtr", Q_ARG(bool, true));
+    QMetaObject::invokeMethod(h.worker, "setRts", Q_ARG(bool, true));
+    h.sendData("a");
+    QCOMPARE(m_pty->read(1), QByteArray("a"));
+    QVERIFY(m_pty->write("b"));
+    QTRY_COMPARE_WITH_TIMEOUT(h.rec.rxBytes(), QByteArray("b"), kWaitMs);
+    QVERIFY(h.worker->isOpen());
+    QVERIFY(h.rec.lost.isEmpty());
+    QCOMPARE(h.rec.states, QList<int>{8});
+}
+
 void TestWorkerSerial::sendIgnoresEmptyDataAndReportsClosedPort()
 {
     WorkerHarness h;
@@ -276,14 +320,38 @@ void TestWorkerSerial::openOfMissingDeviceReportsMinusEight()
     QVERIFY(!h.worker->isOpen());
 }
 
-void TestWorkerSerial::portHeldByAnotherOwnerReportsBusy()
+void TestWorkerSerial::refusedOpenTellsBusyFromNoPermission_data()
 {
-    QSerialPort holder(m_pty->portPath());
-    QVERIFY2(holder.open(QIODevice::ReadWrite), qPrintable(holder.errorString()));
+    QTest::addColumn<bool>("held");  // else: the device's permissions removed
+    QTest::addColumn<int>("code");
+    QTest::newRow("held by another program") << true << -2;
+    QTest::newRow("no permission") << false << -9;
+}
+
+void TestWorkerSerial::refusedOpenTellsBusyFromNoPermission()
+{
+    QFETCH(bool, held);
+    QFETCH(int, code);
+    const QString path = m_pty->portPath();
+    QSerialPort holder(path);
+    std::unique_ptr<UnprivilegedUser> user;
+    if (held) {
+        QVERIFY2(holder.open(QIODevice::ReadWrite), qPrintable(holder.errorString()));
+    } else {
+        QVERIFY(QFile::setPermissions(path, QFileDevice::Permissions()));
+        user.reset(new UnprivilegedUser);
+    }
     WorkerHarness h;
-    h.openPort(WorkerHarness::param(), m_pty->portPath());
-    QTRY_COMPARE_WITH_TIMEOUT(h.rec.states, QList<int> { -2 }, kWaitMs);
+    h.openPort(WorkerHarness::param(), path);
+    QTRY_COMPARE_WITH_TIMEOUT(h.rec.states, QList<int> { code }, kWaitMs);
+    user.reset();
     QVERIFY(!h.worker->isOpen());
+    // The system's reason always comes along; no permission also names the
+    // group that may open the device.
+    const QString reason = h.rec.reasons.first();
+    QVERIFY2(!reason.isEmpty(), "no reason");
+    if (!held)
+        QVERIFY2(reason.contains(QFileInfo(path).group()), qPrintable(reason));
 }
 
 void TestWorkerSerial::lostDeviceClosesPortAndLeavesCpuIdle()
@@ -293,6 +361,8 @@ void TestWorkerSerial::lostDeviceClosesPortAndLeavesCpuIdle()
     m_pty->closeController();
     QTRY_COMPARE_WITH_TIMEOUT(h.rec.lost.size(), 1, kWaitMs);
     QVERIFY(!h.worker->isOpen());
+    // A hang-up is a known error: its reason reads in the operator's language.
+    QCOMPARE(h.rec.lost.first(), QString("读取数据出错, 设备可能已断开"));
 
     // With the port left open Qt reports the error in a tight loop and one
     // core runs at 100 %; closed, the process sleeps.

@@ -20,6 +20,7 @@ public:
     QList<QByteArray> txChunks;
     QList<QByteArray> frames;
     QList<int> states;
+    QStringList reasons;  // one per state
     QStringList lost;
     int nNotOpened = 0;
 
@@ -34,7 +35,11 @@ public:
 public slots:
     void onDataArise(QByteArray data, int nDir) { (nDir == 0 ? rxChunks : txChunks).append(data); }
     void onFrame(QByteArray frame) { frames.append(frame); }
-    void onState(int nErr) { states.append(nErr); }
+    void onState(int nErr, QString strReason)
+    {
+        states.append(nErr);
+        reasons.append(strReason);
+    }
     void onNotOpened() { ++nNotOpened; }
     void onLost(QString strReason) { lost.append(strReason); }
 };

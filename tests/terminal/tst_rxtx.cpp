@@ -1,8 +1,11 @@
+#include "hexcodec.h"
 #include "rxdisplay.h"
 #include "loadrxtx.h"
 #include "rxtx.h"
 
 #include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -49,9 +52,16 @@ private slots:
     void subPacketTimeOutIsTakenFromTheField();
     void receivedChunksRunTogetherWithoutTimestamps();
     void timestampedLinesCarryTimeAndDirection();
-    void characterViewStopsAtZeroAndReRendersInLowercase();
+    void switchingTheDisplayModeBackAndForthKeepsEverything();
     void decodedAnswersShowOnlyWhenEnabled();
     void clearingEmptiesViewAndStore();
+    void receiveViewSkipsShapingUnderAStyleSheetFont();
+    void sessionLogFollowsItsCheckBox();
+    void sendAndClearFromTheKeyboard();
+    void findSelectsMatchesAndWrapsAround_data();
+    void findSelectsMatchesAndWrapsAround();
+    void sendBoxWalksTheHistoryWithUpAndDown();
+    void exportSavesTheReceiveView();
     void viewStaysBoundedAndShowsTheNewestData();
     void settingsRoundTrip();
     void unknownStoredModesFallBackToHex();
@@ -82,6 +92,8 @@ void TestRxTx::init()
     m_page->setRxFlushInterval(5);
     m_page->show();
     QVERIFY(QTest::qWaitForWindowExposed(m_page.get()));
+    QApplication::setActiveWindow(m_page.get());
+    QVERIFY(QTest::qWaitForWindowActive(m_page.get()));
 }
 
 void TestRxTx::cleanup()
@@ -384,21 +396,23 @@ void TestRxTx::timestampedLinesCarryTimeAndDirection()
     QTRY_COMPARE(rxText(), QStringLiteral("[12:00:00.000]<< AABB\n[12:00:00.000]>> 01CC\n[12:00:00.000]<< DD"));
 }
 
-void TestRxTx::characterViewStopsAtZeroAndReRendersInLowercase()
+void TestRxTx::switchingTheDisplayModeBackAndForthKeepsEverything()
 {
-    load({{"RxTimeStamp", false}, {"RxMode", 1}});
+    load({{"RxMode", 1}, {"RxDecode", true}});
     QVERIFY(find<QRadioButton>("radioRxChar")->isChecked());
+    qint64 now = 0;
+    m_page->rxDisplay().setClock([&now] { return now += 1000; }, [] { return QStringLiteral("[T]"); });
+    m_page->rxDisplay().applySubPkgTime(20);
     m_page->showRx(QByteArray::fromHex("410042"), 0);
-    QTRY_COMPARE(rxText(), QStringLiteral("A"));
+    m_page->showRx(QByteArray::fromHex("AB0D"), 1);
+    m_page->showDecode(QStringLiteral("信道 3"));
+    const QString first = QStringLiteral("[T]<< A\u2400B\n[T]>> \ufffd\n\n信道 3");
+    QTRY_COMPARE(rxText(), first);
 
-    m_page->showRx(QByteArray::fromHex("AB0D"), 1);  // sent data is not stored
-    QTest::mouseClick(find<QRadioButton>("radioRxHex"), Qt::LeftButton);
-    QCOMPARE(rxText(), QStringLiteral("41 00 42"));
-    m_page->showRx(QByteArray::fromHex("CD"), 0);
-    QTRY_COMPARE(rxText(), QStringLiteral("41 00 42CD"));
-
-    QTest::mouseClick(find<QRadioButton>("radioRxChar"), Qt::LeftButton);
-    QCOMPARE(rxText(), QStringLiteral("A"));
+    find<QRadioButton>("radioRxHex")->click();
+    QTRY_COMPARE(rxText(), QStringLiteral("[T]<< 41 00 42\n[T]>> AB 0D\n信道 3"));
+    find<QRadioButton>("radioRxChar")->click();
+    QTRY_COMPARE(rxText(), first);
 }
 
 void TestRxTx::decodedAnswersShowOnlyWhenEnabled()
@@ -420,9 +434,162 @@ void TestRxTx::clearingEmptiesViewAndStore()
     QTRY_COMPARE(rxText(), QStringLiteral("01"));
     QTest::mouseClick(find<QPushButton>("pbClearRx"), Qt::LeftButton);
     QCOMPARE(rxText(), QString());
-    QVERIFY(m_page->rxDisplay().store().isEmpty());
-    QTest::mouseClick(find<QRadioButton>("radioRxChar"), Qt::LeftButton);
+    QVERIFY(m_page->rxDisplay().store().empty());
+    find<QRadioButton>("radioRxChar")->click();
     QCOMPARE(rxText(), QString());
+}
+
+void TestRxTx::receiveViewSkipsShapingUnderAStyleSheetFont()
+{
+    m_page->setStyleSheet(QStringLiteral("QWidget { font: 13pt \"Sans\"; }"));
+    const QFont font = find<QTextEdit>("textEditRx")->document()->defaultFont();
+    QCOMPARE(font.pointSize(), 13);
+    QVERIFY(font.styleStrategy() & QFont::PreferNoShaping);
+}
+
+void TestRxTx::sessionLogFollowsItsCheckBox()
+{
+    load({{"RxTimeStamp", false}});
+    QString chosen;
+    m_page->setSaveFileChooser([&chosen](const QString&, const QString&) { return chosen; });
+    QCheckBox* chk = find<QCheckBox>("chkSaveLog");
+
+    chk->click();  // the operator cancels the file dialog
+    QVERIFY(!chk->isChecked());
+    chosen = m_dir.filePath(QStringLiteral("missing/s.log"));
+    chk->click();
+    QVERIFY(!chk->isChecked());
+    QCOMPARE(m_warnings.size(), 1);
+    QCOMPARE(m_warnings.at(0).strTitle, QStringLiteral("错误"));
+
+    chosen = m_dir.filePath(QStringLiteral("s.log"));
+    chk->click();
+    QVERIFY(chk->isChecked());
+    m_page->showRx(QByteArray::fromHex("4100"), 0);
+    m_page->showRx("B", 1);
+    QFile file(chosen);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QList<QByteArray> lines = file.readAll().split('\n');
+    QCOMPARE(lines.size(), 3);
+    QVERIFY2(lines.at(0).endsWith(" << 41 00  |A.|"), lines.at(0).constData());
+    QVERIFY2(lines.at(1).endsWith(" >> 42  |B|"), lines.at(1).constData());
+
+    chk->click();
+    QVERIFY(!m_page->sessionLog().isOpen());
+    m_page->showRx("C", 0);
+    QCOMPARE(file.readAll(), QByteArray());
+}
+
+void TestRxTx::sendAndClearFromTheKeyboard()
+{
+    load({{"RxTimeStamp", false}});
+    QSignalSpy spy(m_page.get(), &RxTx::sendData);
+    typeTx(QStringLiteral("01 02"));
+    QTextEdit* tx = find<QTextEdit>("textEditTx");
+    QTest::keyClick(tx, Qt::Key_Return, Qt::ControlModifier);
+    QTest::keyClick(tx, Qt::Key_Enter, Qt::ControlModifier | Qt::KeypadModifier);
+    QCOMPARE(spy.count(), 2);
+    QCOMPARE(spy.at(0).at(0).toByteArray(), QByteArray::fromHex("0102"));
+    QCOMPARE(tx->toPlainText(), QStringLiteral("01 02"));  // no line break typed
+
+    m_page->showRx("\x01", 0);
+    QTRY_COMPARE(rxText(), QStringLiteral("01"));
+    QTest::keyClick(tx, Qt::Key_L, Qt::ControlModifier);
+    QCOMPARE(rxText(), QString());
+    QVERIFY(m_page->rxDisplay().store().empty());
+}
+
+void TestRxTx::findSelectsMatchesAndWrapsAround_data()
+{
+    // The view holds "AA 01\nBB 01\nAA 02" (positions 0, 6, 12 start the lines).
+    QTest::addColumn<QString>("needle");
+    QTest::addColumn<QVector<int>>("keys");  // Qt key codes; negative: with Shift
+    QTest::addColumn<QVector<int>>("starts"); // selection start after each key; -1: nothing found
+    const int enter = Qt::Key_Return;
+    QTest::newRow("next wraps to the first") << "01" << QVector<int>{enter, enter, enter} << QVector<int>{3, 9, 3};
+    QTest::newRow("previous with Shift") << "AA" << QVector<int>{enter, -enter, -enter} << QVector<int>{0, 12, 0};
+    QTest::newRow("F3 and Shift+F3") << "AA" << QVector<int>{Qt::Key_F3, Qt::Key_F3, -Qt::Key_F3} << QVector<int>{0, 12, 0};
+    QTest::newRow("absent") << "CC" << QVector<int>{enter} << QVector<int>{-1};
+}
+
+void TestRxTx::findSelectsMatchesAndWrapsAround()
+{
+    QFETCH(QString, needle);
+    QFETCH(QVector<int>, keys);
+    QFETCH(QVector<int>, starts);
+    load({{"RxTimeStamp", false}, {"RxDecode", true}});
+    m_page->showRx(QByteArray::fromHex("AA01"), 0);
+    m_page->showDecode(QStringLiteral("BB 01"));
+    m_page->showDecode(QStringLiteral("AA 02"));
+    QTRY_COMPARE(rxText(), QStringLiteral("AA 01\nBB 01\nAA 02"));
+    QTextEdit* view = find<QTextEdit>("textEditRx");
+    QLineEdit* field = find<QLineEdit>("editFind");
+
+    QVERIFY(!field->isVisible());
+    QTest::keyClick(find<QTextEdit>("textEditTx"), Qt::Key_F, Qt::ControlModifier);
+    QVERIFY(field->isVisible());
+    QVERIFY(field->hasFocus());
+    QTest::keyClicks(field, needle);
+    for (int i = 0; i < keys.size(); ++i) {
+        QTest::keyClick(field, Qt::Key(qAbs(keys.at(i))), keys.at(i) < 0 ? Qt::ShiftModifier : Qt::NoModifier);
+        const QTextCursor cursor = view->textCursor();
+        if (starts.at(i) < 0) {
+            QVERIFY(!cursor.hasSelection());
+            QCOMPARE(find<QLabel>("lblFindState")->text(), QStringLiteral("未找到"));
+        } else {
+            QCOMPARE(cursor.selectionStart(), starts.at(i));
+            QCOMPARE(cursor.selectedText(), needle);
+        }
+    }
+    // New data does not take the match away while searching.
+    m_page->showRx("\x03", 0);
+    QTRY_VERIFY(!m_page->rxDisplay().hasPending());
+    QCOMPARE(view->textCursor().hasSelection(), starts.last() >= 0);
+
+    QTest::keyClick(field, Qt::Key_Escape);
+    QVERIFY(!field->isVisible());
+}
+
+void TestRxTx::sendBoxWalksTheHistoryWithUpAndDown()
+{
+    load({{"TxHistory", QStringList{"0A", "0B"}}});
+    QTextEdit* tx = find<QTextEdit>("textEditTx");
+    QComboBox* box = find<QComboBox>("cmbHistory");
+    QCOMPARE(box->count(), 2);
+    typeTx(QStringLiteral("0C\n0D"));
+    QTest::keyClick(find<QPushButton>("pbSend"), Qt::Key_Space);  // sends "0C\n0D"
+    QCOMPARE(box->itemData(0).toString(), QStringLiteral("0C\n0D"));
+    QCOMPARE(box->itemText(0), QStringLiteral("0C\u21b50D"));
+
+    tx->setFocus();
+    tx->setPlainText(QStringLiteral("draft"));
+    QTest::keyClick(tx, Qt::Key_Up);
+    QCOMPARE(tx->toPlainText(), QStringLiteral("0C\n0D"));
+    QTest::keyClick(tx, Qt::Key_Up);  // the caret is on the second line: it moves up
+    QCOMPARE(tx->toPlainText(), QStringLiteral("0C\n0D"));
+    QTest::keyClick(tx, Qt::Key_Up);
+    QCOMPARE(tx->toPlainText(), QStringLiteral("0A"));
+    QTest::keyClick(tx, Qt::Key_Down);
+    QCOMPARE(tx->toPlainText(), QStringLiteral("0C\n0D"));
+    QTest::keyClick(tx, Qt::Key_Down);
+    QCOMPARE(tx->toPlainText(), QStringLiteral("draft"));
+
+    // The drop-down from the keyboard.
+    box->setFocus();
+    QTest::keyClick(box, Qt::Key_Down);
+    QCOMPARE(tx->toPlainText(), box->currentData().toString());
+}
+
+void TestRxTx::exportSavesTheReceiveView()
+{
+    load({{"RxTimeStamp", false}, {"RxMode", 1}});
+    const QString path = m_dir.filePath(QStringLiteral("view.txt"));
+    m_page->setSaveFileChooser([&path](const QString&, const QString&) { return path; });
+    m_page->showRx("line 1\r\n信道", 0);  // exported before the view's batch is due
+    QTest::mouseClick(find<QPushButton>("pbExport"), Qt::LeftButton);
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(QString::fromUtf8(file.readAll()), QStringLiteral("line 1\n信道"));
 }
 
 void TestRxTx::viewStaysBoundedAndShowsTheNewestData()
@@ -446,14 +613,15 @@ void TestRxTx::viewStaysBoundedAndShowsTheNewestData()
         QVERIFY(block.length() <= RxDisplay::kParagraphChars + 1);
 
     // A mode switch re-renders the stored tail, which fits the view.
-    QTest::mouseClick(find<QRadioButton>("radioRxChar"), Qt::LeftButton);
-    QTest::mouseClick(find<QRadioButton>("radioRxHex"), Qt::LeftButton);
+    find<QRadioButton>("radioRxChar")->click();
+    find<QRadioButton>("radioRxHex")->click();
     QTRY_VERIFY(!m_page->rxDisplay().hasPending());
-    const QByteArray store = m_page->rxDisplay().store();
-    QVERIFY(store.size() >= 2 * RxDisplay::kStoreCapBytes);
-    QVERIFY(store.endsWith(chunk.toHex()));
-    QCOMPARE(find<QTextEdit>("textEditRx")->toPlainText().remove(QLatin1Char('\n')),
-             QString::fromLatin1(QByteArray::fromHex(store).toHex(' ')));
+    QString stored;
+    for (const RxEntry& entry : m_page->rxDisplay().store())
+        stored += hexDisplayText(entry.data);
+    QVERIFY(stored.size() >= 3 * RxDisplay::kStoreCapBytes / 2);
+    QVERIFY(stored.endsWith(hexDisplayText(chunk)));
+    QCOMPARE(find<QTextEdit>("textEditRx")->toPlainText().remove(QLatin1Char('\n')), stored);
 }
 
 void TestRxTx::settingsRoundTrip()
@@ -463,7 +631,7 @@ void TestRxTx::settingsRoundTrip()
         {"RxTimeStamp", false}, {"SubPkgTime", "55"}, {"InsetReturn", true}, {"ChkCustomCtl", false},
         {"CustomCtl", "7f"}, {"ChkTerminalId", true}, {"TerminalId", "4000000000"},
         {"CheckedDstUsrId", true}, {"DstUsrId", "123"}, {"CheckedInterval", true}, {"Interval", "900"},
-        {"DstAddr", "1A2B"}, {"TxAsyncOptVisible", true}};
+        {"DstAddr", "1A2B"}, {"TxAsyncOptVisible", true}, {"TxHistory", QStringList{"01", "02 03"}}};
     load(values);
     QVERIFY(find<QCheckBox>("chkTerminalId")->isChecked());
     QVERIFY(find<QLineEdit>("editInterval")->isEnabled());
@@ -485,7 +653,10 @@ void TestRxTx::settingsRoundTrip()
     for (const QString& key : expectedKeys) {
         if (key == QLatin1String("RxSize") || key == QLatin1String("TxSize"))
             continue;  // the splitter shares its real height between them
-        QCOMPARE(saved.value(key).toString(), values.value(key).toString());
+        if (key == QLatin1String("TxHistory"))
+            QCOMPARE(saved.value(key).toStringList(), values.value(key).toStringList());
+        else
+            QCOMPARE(saved.value(key).toString(), values.value(key).toString());
     }
     const int nTotal = saved.value("RxSize").toInt() + saved.value("TxSize").toInt();
     QVERIFY(saved.value("RxSize").toInt() > saved.value("TxSize").toInt());

@@ -152,7 +152,7 @@ void TestRxTxPort::receivedChunksAndSentBytesShareTheView()
         burst.append(char(i * 13));
     QVERIFY(m_pty->write(burst));
     const QStringList before = rxText().split(QLatin1Char('\n'));
-    QTRY_VERIFY_WITH_TIMEOUT(m_page->rxDisplay().store().endsWith(burst.right(16).toHex()), kWaitMs);
+    QTRY_VERIFY_WITH_TIMEOUT(m_page->rxDisplay().receivedBytes().endsWith(burst.right(16)), kWaitMs);
     QTRY_VERIFY_WITH_TIMEOUT(!m_page->rxDisplay().hasPending(), kWaitMs);
 
     // Every received byte is in the view, in order, after the earlier lines.
@@ -165,7 +165,7 @@ void TestRxTxPort::receivedChunksAndSentBytesShareTheView()
     }
     shown.remove(QLatin1Char(' '));
     QCOMPARE(shown, QString::fromLatin1(burst.toHex().toUpper()));
-    QCOMPARE(m_page->rxDisplay().store(), QByteArray("0102") + burst.toHex());
+    QCOMPARE(m_page->rxDisplay().receivedBytes(), QByteArray::fromHex("0102") + burst);
 }
 
 QTEST_MAIN(TestRxTxPort)

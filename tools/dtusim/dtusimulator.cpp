@@ -62,14 +62,21 @@ bool DtuSimulator::start(QString& error)
     }
     const bool ok = m_config.device.isEmpty() ? m_line->openPty(m_config.link, error)
                                               : m_line->openDevice(m_config.device, error);
-    if (ok)
-        m_line->setRate(m_config.lineRate);
-    return ok;
+    if (!ok)
+        return false;
+    m_line->setRate(m_config.lineRate);
+    return m_config.tcpPort < 0 || m_line->listenTcp(quint16(m_config.tcpPort), error);
 }
 
 QString DtuSimulator::portPath() const
 {
     return m_line->path();
+}
+
+QString DtuSimulator::tcpPortName() const
+{
+    const quint16 nPort = m_line->tcpPort();
+    return nPort ? QStringLiteral("socket://127.0.0.1:%1").arg(nPort) : QString();
 }
 
 EpaperDisplay* DtuSimulator::display(quint32 nAddr)

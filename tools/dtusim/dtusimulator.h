@@ -28,6 +28,7 @@ struct SimConfig
 {
     QString device;                 // existing serial device; empty: create a pty
     QString link;                   // symlink to the pty
+    int tcpPort = -1;               // also serve raw TCP on 127.0.0.1 (0: a free port); -1: no
     QString cmdFile;                // DTU command file; empty: no DTU commands
     QList<quint32> displays { 1674097996u };
     int wakeDelayMs = 150;
@@ -50,6 +51,8 @@ public:
 
     bool start(QString& error);
     QString portPath() const;
+    // The raw TCP port name, socket://127.0.0.1:PORT; empty without one.
+    QString tcpPortName() const;
     EpaperDisplay* display(quint32 nAddr);
     DtuParamStore& params() { return m_params; }
     LineFaults& lineFaults() { return m_config.lineFaults; }

@@ -3,6 +3,7 @@
 // answers DTU commands, wake-ups and image packets the way the hardware does.
 
 #include "dtusimulator.h"
+#include "filelocations.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -24,13 +25,14 @@ bool parseIntList(const QStringList& items, QSet<int>& out)
     return true;
 }
 
+// Where Telvane looks (working directory, installed data folders), then the
+// source tree for a simulator run from its build directory.
 QString defaultCmdFile()
 {
-    for (const QString& path : { QStringLiteral("cmds.json"), QStringLiteral(DTUSIM_INSTALLED_CMDS),
-                                 QStringLiteral(DTUSIM_SOURCE_CMDS) })
-        if (QFile::exists(path))
-            return path;
-    return {};
+    const QString strFound = FileLocations::forCurrentDirectory().findShipped("cmds.json").strPath;
+    if (!strFound.isEmpty())
+        return strFound;
+    return QFile::exists(DTUSIM_SOURCE_CMDS) ? QStringLiteral(DTUSIM_SOURCE_CMDS) : QString();
 }
 
 }  // namespace
@@ -48,6 +50,7 @@ int main(int argc, char* argv[])
     p.addHelpOption();
     p.addVersionOption();
     const QCommandLineOption device("device", "Use this serial device instead of a new pseudo-terminal.", "PATH");
+    const QCommandLineOption tcp("tcp", "Also serve the device as raw TCP on 127.0.0.1:PORT (0: a free port).", "PORT");
     const QCommandLineOption link("link", "Make PATH a symlink to the pseudo-terminal.", "PATH");
     const QCommandLineOption cmds("cmds", "DTU command file (default: the shipped cmds.json).", "FILE");
     const QCommandLineOption displays("display", "Address of a display (repeatable; default 1674097996).", "ADDR");
@@ -67,7 +70,7 @@ int main(int argc, char* argv[])
     const QCommandLineOption splitAt("split-at", "Bytes in the first part (0: half the frame).", "N", "0");
     const QCommandLineOption cutAt("cut-at", "Hang up when packet K arrives.", "K", "-1");
     const QCommandLineOption failEvery("fail-every", "Every N-th transfer fails at its last packet.", "N", "0");
-    for (const auto& o : { device, link, cmds, displays, wakeDelay, drawDelay, rate, out, noEcho, status, dropAck,
+    for (const auto& o : { device, tcp, link, cmds, displays, wakeDelay, drawDelay, rate, out, noEcho, status, dropAck,
                            noWake, wakeResult, displayState, noise, split, splitPause, splitAt, cutAt, failEvery })
         p.addOption(o);
     p.process(app);
@@ -75,6 +78,14 @@ int main(int argc, char* argv[])
     SimConfig config;
     config.device = p.value(device);
     config.link = p.value(link);
+    if (p.isSet(tcp)) {
+        bool ok = false;
+        config.tcpPort = p.value(tcp).toInt(&ok);
+        if (!ok || config.tcpPort < 0 || config.tcpPort > 65535) {
+            std::fprintf(stderr, "dtusim: --tcp wants a port number, got %s\n", qPrintable(p.value(tcp)));
+            return 2;
+        }
+    }
     config.cmdFile = p.isSet(cmds) ? p.value(cmds) : defaultCmdFile();
     if (p.isSet(displays)) {
         config.displays.clear();
@@ -129,9 +140,13 @@ int main(int argc, char* argv[])
         std::fprintf(stderr, "dtusim: line cut\n");
         QCoreApplication::exit(0);
     });
+    // One port per line: the pty, then the network name if any.
     std::printf("%s\n", qPrintable(sim.portPath()));
+    if (!sim.tcpPortName().isEmpty())
+        std::printf("%s\n", qPrintable(sim.tcpPortName()));
     std::fflush(stdout);
-    std::fprintf(stderr, "dtusim: listening on %s%s, displays", qPrintable(sim.portPath()),
+    std::fprintf(stderr, "dtusim: listening on %s%s%s%s, displays", qPrintable(sim.portPath()),
+                 sim.tcpPortName().isEmpty() ? "" : " and ", qPrintable(sim.tcpPortName()),
                  config.cmdFile.isEmpty() ? " (no command file)" : "");
     for (quint32 a : config.displays)
         std::fprintf(stderr, " %u", a);

@@ -2,6 +2,8 @@
 
 #include <QFile>
 #include <QSocketNotifier>
+#include <QTcpServer>
+#include <QTcpSocket>
 #include <QTimer>
 
 #include <cerrno>
@@ -79,6 +81,50 @@ bool SimLine::openDevice(const QString& path, QString& error)
     return true;
 }
 
+bool SimLine::listenTcp(quint16 nPort, QString& error)
+{
+    m_server = new QTcpServer(this);
+    if (!m_server->listen(QHostAddress::LocalHost, nPort)) {
+        error = QString("tcp port %1: %2").arg(nPort).arg(m_server->errorString());
+        return false;
+    }
+    connect(m_server, &QTcpServer::newConnection, this, &SimLine::onTcpClient);
+    return true;
+}
+
+quint16 SimLine::tcpPort() const
+{
+    return m_server ? m_server->serverPort() : 0;
+}
+
+void SimLine::onTcpClient()
+{
+    while (QTcpSocket* next = m_server->nextPendingConnection()) {
+        // A newcomer takes the line, as on a shared device server.
+        if (m_client)
+            m_client->deleteLater();
+        m_client = next;
+        next->setSocketOption(QAbstractSocket::LowDelayOption, 1);
+        connect(next, &QTcpSocket::readyRead, this, [this, next] {
+            m_in.append(next->readAll());
+            pump();
+        });
+        connect(next, &QTcpSocket::disconnected, this, [this, next] {
+            if (m_client == next)
+                m_client = nullptr;
+            next->deleteLater();
+        });
+    }
+}
+
+qint64 SimLine::writeOut(const char* data, qint64 nSize)
+{
+    if (m_client)
+        return m_client->write(data, nSize);
+    const ssize_t n = ::write(m_fd, data, size_t(nSize));
+    return n < 0 && errno == EAGAIN ? 0 : qint64(n);
+}
+
 void SimLine::send(const QByteArray& bytes, int nDelayMs)
 {
     if (m_fd < 0 || bytes.isEmpty())
@@ -94,6 +140,13 @@ void SimLine::cut()
     delete m_notifier;
     m_notifier = nullptr;
     m_pump->stop();
+    if (QTcpSocket* client = m_client) {
+        m_client = nullptr;
+        client->abort();
+        client->deleteLater();
+    }
+    delete m_server;
+    m_server = nullptr;
     ::close(m_fd);
     m_fd = -1;
     // Closing only our side leaves the program's reads blocked on a pty
@@ -163,7 +216,7 @@ void SimLine::pump()
         const qint64 allowed = allowance(m_paceOut, chunk.bytes.size());
         if (allowed == 0)
             break;
-        const ssize_t n = ::write(m_fd, chunk.bytes.constData(), size_t(allowed));
+        const qint64 n = writeOut(chunk.bytes.constData(), allowed);
         if (n <= 0)
             break;  // the pty buffer is full; try again on the next tick
         m_nBytesOut += n;

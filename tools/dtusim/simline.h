@@ -7,11 +7,15 @@
 #include <QString>
 
 class QSocketNotifier;
+class QTcpServer;
+class QTcpSocket;
 class QTimer;
 
 // The simulator's end of the serial line: a pseudo-terminal it creates (the
 // program opens the other side) or an existing serial device. An optional
-// line rate paces both directions, as a radio modem's UART would.
+// line rate paces both directions, as a radio modem's UART would. The same
+// device can also be offered as raw TCP on the loopback address: while a
+// client is connected, it is the line's other end instead of the pty.
 class SimLine : public QObject
 {
     Q_OBJECT
@@ -23,6 +27,9 @@ public:
     // Creates a pseudo-terminal; linkPath, when given, becomes a symlink to it.
     bool openPty(const QString& linkPath, QString& error);
     bool openDevice(const QString& path, QString& error);
+    // Listens on 127.0.0.1:nPort (0: any free port) for one client at a time.
+    bool listenTcp(quint16 nPort, QString& error);
+    quint16 tcpPort() const;
     QString path() const { return m_path; }
     bool isOpen() const { return m_fd >= 0; }
 
@@ -41,6 +48,9 @@ signals:
 
 private:
     void onReadable();
+    void onTcpClient();
+    // Writes to whichever end is active; -1 when the write failed for good.
+    qint64 writeOut(const char* data, qint64 nSize);
     void pump();
     // Credit of one direction at the line rate. Time a direction spends
     // idle is no credit: a byte queued on an idle line still takes its own
@@ -65,6 +75,8 @@ private:
     QString m_link;
     QSocketNotifier* m_notifier = nullptr;
     QTimer* m_pump = nullptr;
+    QTcpServer* m_server = nullptr;
+    QTcpSocket* m_client = nullptr;
     QElapsedTimer m_clock;
     int m_nRate = 0;
     QQueue<Chunk> m_out;

@@ -184,6 +184,18 @@ void appIcon(QPainter& p)
         p.drawArc(QRectF(30 - r, 17 - r, 2 * r, 2 * r), 0, 90 * 16);
 }
 
+// White, drawn on the ticked check box's filled indicator.
+void tick(QPainter& p)
+{
+    p.setPen(pen(kPaper, 7));
+    p.setBrush(Qt::NoBrush);
+    QPainterPath path;
+    path.moveTo(10, 25);
+    path.lineTo(20, 35);
+    path.lineTo(38, 13);
+    p.drawPath(path);
+}
+
 }  // namespace
 
 int main(int argc, char* argv[])
@@ -212,6 +224,7 @@ int main(int argc, char* argv[])
         { "sizegrip_32.png", 32, sizegrip },
         { "arrow_down_32.png", 32, [](QPainter& p) { arrowDown(p, QColor(0x7A, 0x86, 0x99)); } },
         { "arrow_down_hover_32.png", 32, [](QPainter& p) { arrowDown(p, kTeal); } },
+        { "check_32.png", 32, tick },
     };
     bool ok = true;
     for (const auto& icon : icons)
