@@ -12,6 +12,7 @@ packages=(
   xvfb xauth fonts-wqy-microhei
   dpkg-dev file help2man bash-completion
   ser2net
+  qttools5-dev qttools5-dev-tools qttranslations5-l10n
 )
 
 missing=()
