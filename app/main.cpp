@@ -1,9 +1,13 @@
+#include "filelocations.h"
+#include "language.h"
 #include "mainwindow.h"
 #include "startup.h"
 #include "stylesheet.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
+
+#include <cstdio>
 
 int main(int argc, char* argv[])
 {
@@ -19,10 +23,19 @@ int main(int argc, char* argv[])
     QApplication app(argc, argv);
     initApplication(app);
     QCommandLineParser parser;
-    const QCommandLineOption portOption = addProgramOptions(parser);
+    const ProgramOptions options = addProgramOptions(parser);
     parser.process(app);
 
-    MainWindow window(parser.values(portOption));
+    Language language = Language::Chinese;
+    QString strError;
+    if (!chooseLanguage(parser.value(options.lang), FileLocations::forCurrentDirectory().settingsPath(), &language,
+                        &strError)) {
+        std::fprintf(stderr, "telvane: %s\n", qUtf8Printable(strError));
+        return 2;
+    }
+    installTranslations(app, language);
+
+    MainWindow window(parser.values(options.port));
     loadStyleSheet(app, ":/qss/style.qss");
     window.show();
     return app.exec();

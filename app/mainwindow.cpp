@@ -7,11 +7,13 @@
 #include "workerserial.h"
 
 #include <QAction>
+#include <QActionGroup>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QLoggingCategory>
 #include <QMenu>
 #include <QMenuBar>
+#include <QProcess>
 #include <QScreen>
 #include <QSettings>
 #include <QSignalBlocker>
@@ -55,6 +57,7 @@ MainWindow::MainWindow(const QStringList& extraPorts, QWidget* parent)
     ui->tabFileTrans->setPayloadCopyPath(m_files.payloadPath());
     ui->tabTransTest->setPayloadCopyPath(m_files.payloadPath());
     buildViewMenu();
+    buildLanguageMenu();
 
     m_thread = new QThread;
     m_thread->setObjectName("serial");
@@ -110,7 +113,7 @@ void MainWindow::connectPages()
 
 void MainWindow::warnPortNotOpened()
 {
-    const QString title = QStringLiteral("告警"), text = QStringLiteral("请先打开串口");
+    const QString title = tr("告警"), text = tr("请先打开串口");
     showMessage(m_messageHook, this, QMessageBox::Warning, title, text);
 }
 
@@ -131,7 +134,7 @@ void MainWindow::setLog(QString strLog)
 
 void MainWindow::buildViewMenu()
 {
-    QMenu* menu = ui->menubar->addMenu(QStringLiteral("视图"));
+    QMenu* menu = ui->menubar->addMenu(tr("视图"));
     menu->setObjectName("menuView");
     const auto addToggle = [this, menu](QWidget* page, const QString& strKey, const char* objectName) {
         QAction* action = menu->addAction(ui->tabWidget->tabText(ui->tabWidget->indexOf(page)));
@@ -147,6 +150,43 @@ void MainWindow::buildViewMenu()
     };
     addToggle(ui->tabTransTest, QStringLiteral("TabPicTransTest"), "actionViewTransTest");
     addToggle(ui->tabFileTrans, QStringLiteral("TabPicTrans"), "actionViewFileTrans");
+}
+
+void MainWindow::buildLanguageMenu()
+{
+    QMenu* menu = ui->menubar->addMenu(tr("语言 / Language"));
+    menu->setObjectName("menuLanguage");
+    auto* group = new QActionGroup(menu);
+    const struct
+    {
+        Language language;
+        QString strText;
+        const char* objectName;
+    } choices[] = { { Language::Chinese, tr("中文"), "actionLanguageZh" },
+                    { Language::English, tr("English"), "actionLanguageEn" } };
+    for (const auto& choice : choices) {
+        QAction* action = menu->addAction(choice.strText);
+        action->setObjectName(choice.objectName);
+        action->setCheckable(true);
+        action->setChecked(choice.language == installedLanguage());
+        group->addAction(action);
+        const Language language = choice.language;
+        connect(action, &QAction::triggered, this, [this, language] { switchLanguage(language); });
+    }
+}
+
+// The texts are set as the window is built, so a new language needs a new
+// start; the operator may restart right away.
+void MainWindow::switchLanguage(Language language)
+{
+    storeLanguage(m_files.settingsPath(), language);
+    if (language == installedLanguage())
+        return;
+    if (!askQuestion(m_questionHook, this, tr("语言 / Language"), tr("界面语言将在重新启动后切换。现在重新启动吗？")))
+        return;
+    if (close())
+        QProcess::startDetached(QCoreApplication::applicationFilePath(),
+                                argumentsWithoutLanguage(QCoreApplication::arguments().mid(1)));
 }
 
 void MainWindow::showPage(QWidget* page, bool bShow)
@@ -165,7 +205,7 @@ void MainWindow::showPage(QWidget* page, bool bShow)
         if (ui->tabWidget->indexOf(const_cast<QWidget*>(other)) >= 0)
             ++nIndex;
     }
-    const QString strTitle = page == ui->tabFileTrans ? QStringLiteral("发送图片") : QStringLiteral("发送测试");
+    const QString strTitle = page == ui->tabFileTrans ? tr("发送图片") : tr("发送测试");
     ui->tabWidget->insertTab(nIndex, page, strTitle);
 }
 
@@ -190,16 +230,16 @@ QString MainWindow::loadCommandFile(const QString& strName)
     const FileLocations::Lookup lookup = m_files.findShipped(strName);
     QString strProblem;
     if (lookup.strPath.isEmpty()) {
-        strProblem = QStringLiteral("未找到命令文件 %1 (查找了 %2)")
+        strProblem = tr("未找到命令文件 %1 (查找了 %2)")
                          .arg(strName, lookup.searched.join(QStringLiteral(", ")));
     } else if (ui->tabDtuCfg->loadCommands(lookup.strPath) != 0) {
-        strProblem = QStringLiteral("命令文件 %1 有误: %2").arg(lookup.strPath, ui->tabDtuCfg->loadProblem());
+        strProblem = tr("命令文件 %1 有误: %2").arg(lookup.strPath, ui->tabDtuCfg->loadProblem());
     } else {
         return QString();
     }
     removePage(ui->tabDtuCfg);
     qCWarning(lcCommands, "%s", qUtf8Printable(strProblem));
-    return strProblem + QStringLiteral(", 已隐藏\"命令配置\"页");
+    return tr("%1, 已隐藏\"命令配置\"页").arg(strProblem);
 }
 
 void MainWindow::loadSettings()
@@ -208,12 +248,12 @@ void MainWindow::loadSettings()
     QStringList notices;
     const QString strSettings = m_files.settingsPath();
     if (!FileLocations::prepareWritable(strSettings))
-        notices << QStringLiteral("无法写入设置文件 %1, 本次的设置不会保存").arg(strSettings);
+        notices << tr("无法写入设置文件 %1, 本次的设置不会保存").arg(strSettings);
     FileLocations::prepareWritable(m_files.payloadPath());
     QSettings settings(strSettings, QSettings::IniFormat);
     settings.setIniCodec("UTF-8");
 
-    const QString title = QString::fromUtf8(settings.value("title", QString("Telvane工具")).toByteArray());
+    const QString title = QString::fromUtf8(settings.value("title", tr("Telvane工具")).toByteArray());
     setWindowTitle(QString("%1 V%2").arg(title, QApplication::applicationVersion()));
     restoreGeometry(settings);
 
@@ -275,7 +315,7 @@ void MainWindow::closeEvent(QCloseEvent* event)
 {
     // A display cut off mid-transfer keeps a half-written picture: ask first.
     if (transferRunning()) {
-        if (!askQuestion(m_questionHook, this, QStringLiteral("提示"), QStringLiteral("正在发送，确定退出？"))) {
+        if (!askQuestion(m_questionHook, this, tr("提示"), tr("正在发送，确定退出？"))) {
             event->ignore();
             return;
         }

@@ -2,6 +2,7 @@
 
 #include <QMainWindow>
 #include "filelocations.h"
+#include "language.h"
 #include "messagehook.h"
 
 #include <QMessageBox>
@@ -51,6 +52,8 @@ protected:
 private:
     void connectPages();
     void buildViewMenu();
+    void buildLanguageMenu();
+    void switchLanguage(Language language);
     void showPage(QWidget* page, bool bShow);
     void removePage(QWidget* page);
     QString loadCommandFile(const QString& strName);

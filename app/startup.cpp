@@ -16,11 +16,12 @@ void setApplicationNames(QCoreApplication& app)
 void initApplication(QApplication& app)
 {
     Q_INIT_RESOURCE(resources);
+    Q_INIT_RESOURCE(translations);
     setApplicationNames(app);
     app.setWindowIcon(QIcon(":/telvane.png"));
 }
 
-QCommandLineOption addProgramOptions(QCommandLineParser& parser)
+ProgramOptions addProgramOptions(QCommandLineParser& parser)
 {
     parser.setApplicationDescription("DTU bench tool: serial terminal, DTU commands and e-paper image transfer.");
     parser.addHelpOption();
@@ -29,7 +30,11 @@ QCommandLineOption addProgramOptions(QCommandLineParser& parser)
         "port", "Offer PATH as a serial port after the enumerated ones (repeatable); the first is selected.",
         "PATH");
     parser.addOption(portOption);
-    return portOption;
+    const QCommandLineOption langOption(
+        "lang", "Language of the window: zh (Chinese, the default) or en (English); kept for the next start.",
+        "zh|en");
+    parser.addOption(langOption);
+    return { portOption, langOption };
 }
 
 bool asksForTextOnly(int argc, char* argv[])

@@ -1,7 +1,8 @@
 #pragma once
 
+#include <QCommandLineOption>
+
 class QApplication;
-class QCommandLineOption;
 class QCommandLineParser;
 class QCoreApplication;
 
@@ -12,8 +13,14 @@ void setApplicationNames(QCoreApplication& app);
 // sets up before it builds the main window.
 void initApplication(QApplication& app);
 
-// The program's command line; returns the --port option.
-QCommandLineOption addProgramOptions(QCommandLineParser& parser);
+struct ProgramOptions
+{
+    QCommandLineOption port;  // --port PATH, repeatable
+    QCommandLineOption lang;  // --lang zh|en
+};
+
+// The program's command line.
+ProgramOptions addProgramOptions(QCommandLineParser& parser);
 
 // True when the command line only asks for help or the version, which are
 // answered without a display.

@@ -62,6 +62,8 @@ private slots:
     void badStoredValuesFallBackToDefaults_data();
     void badStoredValuesFallBackToDefaults();
     void viewMenuShowsAndHidesImagePages();
+    void languageMenuKeepsTheChoice_data();
+    void languageMenuKeepsTheChoice();
     void closeDuringTransferAsksFirst_data();
     void closeDuringTransferAsksFirst();
 
@@ -460,6 +462,33 @@ void TestMainWindow::badStoredValuesFallBackToDefaults()
         const QList<int> sizes = splitter->sizes();
         QVERIFY2(sizes.value(0) > 0 && sizes.value(1) > 0, qPrintable(QString("%1, %2").arg(sizes.value(0)).arg(sizes.value(1))));
     }
+}
+
+void TestMainWindow::languageMenuKeepsTheChoice_data()
+{
+    QTest::addColumn<QString>("action");
+    QTest::addColumn<QString>("stored");
+    QTest::addColumn<bool>("asksToRestart");
+    QTest::newRow("another language") << "actionLanguageEn" << "en" << true;
+    QTest::newRow("the running one") << "actionLanguageZh" << "zh" << false;
+}
+
+// The window is built in one language; another is kept for the next start,
+// and a restart declined leaves the window open.
+void TestMainWindow::languageMenuKeepsTheChoice()
+{
+    QFETCH(QString, action);
+    QFETCH(QString, stored);
+    QFETCH(bool, asksToRestart);
+    MainWindow w;
+    w.show();
+    int questions = 0;
+    w.setQuestionHook([&](const QString&, const QString&) { return ++questions, false; });
+    QVERIFY(w.findChild<QAction*>("actionLanguageZh")->isChecked());
+    w.findChild<QAction*>(action)->trigger();
+    QCOMPARE(ini()->value("language").toString(), stored);
+    QCOMPARE(questions, asksToRestart ? 1 : 0);
+    QVERIFY(w.isVisible());
 }
 
 void TestMainWindow::viewMenuShowsAndHidesImagePages()
