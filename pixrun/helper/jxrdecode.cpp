@@ -142,8 +142,12 @@ bool replyHeader(uint32_t status, uint32_t a, uint32_t b, uint32_t c)
     return writeAll(h, sizeof h);
 }
 
+// The caller names the format; the reply says only what went wrong.
 int fail(std::string message)
 {
+    const std::string prefix = "JPEG XR: ";
+    if (message.compare(0, prefix.size(), prefix) == 0)
+        message.erase(0, prefix.size());
     message.resize(std::min<size_t>(message.size(), img::helperreply::kMaxMessage));
     replyHeader(1, uint32_t(message.size()), 0, 0);
     writeAll(reinterpret_cast<const uint8_t*>(message.data()), message.size());
@@ -166,18 +170,18 @@ int main(int argc, char** argv)
     unsigned long long memory = 0, cpuSeconds = 0, inputBytes = 0;
     if (argc != 4 || !parseNumber(argv[1], memory) || !parseNumber(argv[2], cpuSeconds)
         || !parseNumber(argv[3], inputBytes) || inputBytes > (uint64_t(1) << 31))
-        return fail("JPEG XR: decoder helper started wrongly");
+        return fail("decoder helper started wrongly");
     if (!fenceIn(memory, (unsigned long)(cpuSeconds)))
-        return fail("JPEG XR: decoder helper cannot limit itself");
+        return fail("decoder helper cannot limit itself");
 
     std::vector<uint8_t> file;
     try {
         file.resize(size_t(inputBytes));
     } catch (...) {
-        return fail("JPEG XR: file too large for the decoder's memory limit");
+        return fail("file too large for the decoder's memory limit");
     }
     if (!transferAll(0, file.data(), file.size()))
-        return fail("JPEG XR: file did not reach the decoder");
+        return fail("file did not reach the decoder");
 
     img::CBitmap image;
     std::string error;

@@ -37,6 +37,7 @@ struct Entry {
     uint16_t type = 0;
     uint32_t count = 0;
     uint32_t value = 0;
+    size_t at = 0; // where the entry is in the file
 };
 
 struct Directory {
@@ -73,7 +74,7 @@ const char* readDirectory(const uint8_t* data, size_t size, Directory& dir)
         return "directory empty or cut short";
     for (uint16_t i = 0; i < count; ++i) {
         const uint8_t* e = data + at + 2 + size_t(i) * kEntrySize;
-        Entry entry{true, getU16(e + 2), getU32(e + 4), getU32(e + 8)};
+        Entry entry{true, getU16(e + 2), getU32(e + 4), getU32(e + 8), size_t(e - data)};
         const size_t unit = typeSize(entry.type);
         if (unit == 0)
             return "directory entry of unknown type";
@@ -102,7 +103,17 @@ bool span(const Entry& offset, const Entry& count, size_t size)
         && offset.value <= size && size - offset.value >= count.value;
 }
 
-const char* checkDirectory(const Directory& dir, size_t size)
+// jxrlib's own writer stores where the alpha plane ends as its byte count; the
+// plane runs to the end of the file, so that is its length.
+bool alphaCountOverruns(const Directory& dir, size_t size)
+{
+    const Entry& offset = dir.alphaOffset;
+    const Entry& count = dir.alphaByteCount;
+    return offset.present && count.present && single(offset) && single(count) && offset.value >= 8
+        && offset.value < size && count.value > size - offset.value;
+}
+
+const char* checkDirectory(Directory& dir, size_t size)
 {
     if (!dir.pixelFormat.present || (dir.pixelFormat.type != kTypeByte && dir.pixelFormat.type != 7)
         || dir.pixelFormat.count != 16)
@@ -115,6 +126,8 @@ const char* checkDirectory(const Directory& dir, size_t size)
     if (!dir.imageOffset.present || !dir.imageByteCount.present
         || !span(dir.imageOffset, dir.imageByteCount, size))
         return "image data missing or outside the file";
+    if (alphaCountOverruns(dir, size))
+        dir.alphaByteCount.value = uint32_t(size - dir.alphaOffset.value);
     if (dir.alphaOffset.present != dir.alphaByteCount.present
         || (dir.alphaOffset.present && !span(dir.alphaOffset, dir.alphaByteCount, size)))
         return "alpha data outside the file";
@@ -233,6 +246,16 @@ bool checkJpegXrFile(const uint8_t* data, size_t size, uint64_t maxPixels,
         return false;
     }
     return true;
+}
+
+void repairJpegXrAlphaCount(std::vector<uint8_t>& file)
+{
+    Directory dir;
+    if (readDirectory(file.data(), file.size(), dir) || !alphaCountOverruns(dir, file.size()))
+        return;
+    const uint32_t count = uint32_t(file.size() - dir.alphaOffset.value);
+    for (size_t i = 0; i < 4; ++i)
+        file[dir.alphaByteCount.at + 8 + i] = uint8_t(count >> (8 * i));
 }
 
 } // namespace img

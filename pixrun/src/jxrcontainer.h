@@ -17,4 +17,8 @@ namespace img {
 bool checkJpegXrFile(const uint8_t* data, size_t size, uint64_t maxPixels,
                      std::vector<uint8_t>& out, uint8_t (&pixelFormat)[16], std::string& error);
 
+// Sets the alpha plane's byte count of a file jxrlib wrote to the plane's length
+// (jxrlib stores where it ends), so that other readers accept the file.
+void repairJpegXrAlphaCount(std::vector<uint8_t>& file);
+
 } // namespace img

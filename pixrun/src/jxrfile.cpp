@@ -274,6 +274,7 @@ bool writeJpegXr(const CBitmap& image, float quality, std::vector<uint8_t>& out,
         error = std::string("JPEG XR: ") + failure;
         return false;
     }
+    repairJpegXrAlphaCount(out);
     return true;
 }
 

@@ -186,3 +186,19 @@ TEST(JpegXrContainer, thePixelFormatSurvivesTheNewDirectory)
     EXPECT_EQ(0, std::memcmp(format, file.data() + 2, sizeof format));
     EXPECT_EQ(0, std::memcmp(format, formatAgain, sizeof format));
 }
+
+TEST(JpegXrContainer, alphaPlaneLengthIsWrittenAndItsEndIsReadAsTheLength)
+{
+    const CBitmap image = pixtest::colourImage(16, 8, 32, [](int32_t x, int32_t) { return x % 3; });
+    Bytes file;
+    std::string error;
+    ASSERT_TRUE(writeJpegXr(image, 1.0f, file, error)) << error;
+    const uint32_t offset = pixrun::getU32(file.data() + entryOf(file, 0xBCC2) + 8);
+    const size_t count = entryOf(file, 0xBCC3) + 8;
+    EXPECT_EQ(pixrun::getU32(file.data() + count), file.size() - offset);
+    // As jxrlib's writer leaves it: the end of the plane.
+    put32(file, count, uint32_t(file.size()));
+    CBitmap back;
+    ASSERT_TRUE(readJpegXr(file.data(), file.size(), back, error)) << error;
+    EXPECT_EQ(back.bitsPerPixel(), 32);
+}
