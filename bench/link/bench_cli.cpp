@@ -7,18 +7,16 @@
 //     and to an addressed display (with its wake-up).
 //
 //   bench_cli [--runs N]
+#include "benchapp.h"
 #include "dtusimulator.h"
 #include "pagerun.h"
 
-#include <QApplication>
 #include <QCommandLineParser>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QLoggingCategory>
 #include <QProcess>
-#include <QTemporaryDir>
 #include <QThread>
 
 #include <algorithm>
@@ -160,20 +158,15 @@ bool benchFullPayload(const QString& file, int nRuns)
 
 int main(int argc, char** argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    QLoggingCategory::setFilterRules(QStringLiteral("*.debug=false"));
+    BenchApp app(argc, argv);
     QCommandLineParser cli;
     cli.addHelpOption();
     const QCommandLineOption runs("runs", "Runs of each measurement.", "N", "20");
     cli.addOption(runs);
     cli.process(app);
     const int nRuns = qMax(1, cli.value(runs).toInt());
-    // The page keeps a copy of each payload in the working directory.
-    QTemporaryDir dir;
-    QDir::setCurrent(dir.path());
-    const QString full = writeFullPayloadFile(QDir(dir.path()));
+    const QDir dir = app.workDir();
+    const QString full = writeFullPayloadFile(dir);
     if (full.isEmpty())
         return 1;
     const bool a = benchStartup(nRuns);

@@ -10,14 +10,12 @@
 // --via raw or rfc2217 puts a real ser2net between the worker and the pty.
 //
 //   bench_link [--runs N] [--fast-runs M] [--via local|raw|rfc2217] [--ser2net-option LINE]
+#include "benchapp.h"
 #include "pagerun.h"
 #include "photo.h"
 
-#include <QApplication>
 #include <QCommandLineParser>
 #include <QDir>
-#include <QLoggingCategory>
-#include <QTemporaryDir>
 
 #include <algorithm>
 #include <cstdio>
@@ -109,11 +107,7 @@ bool benchFullPayload(const QString& file, int nRuns)
 
 int main(int argc, char** argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    // The pages trace every answer at debug level.
-    QLoggingCategory::setFilterRules(QStringLiteral("*.debug=false"));
+    BenchApp app(argc, argv);
     QCommandLineParser cli;
     cli.addHelpOption();
     const QCommandLineOption runs("runs", "Runs of each line-rate transfer.", "N", "5");
@@ -132,12 +126,10 @@ int main(int argc, char** argv)
                                                      : qPrintable("ser2net (" + strVia + ") -> pty; options: "
                                                                   + cli.values(serverOption).join(", ")));
 
-    // The page keeps a copy of each payload in the working directory.
-    QTemporaryDir dir;
-    QDir::setCurrent(dir.path());
-    const QString photo = QDir(dir.path()).filePath("photo.png");
+    const QDir dir = app.workDir();
+    const QString photo = dir.filePath("photo.png");
     makePhoto(240, 416).save(photo);
-    const QString full = writeFullPayloadFile(QDir(dir.path()));
+    const QString full = writeFullPayloadFile(dir);
     if (full.isEmpty())
         return 1;
 

@@ -5,18 +5,16 @@
 // they disagree.
 //
 //   endurance MINUTES [--mode M] [--interval S] [--rate BYTES_PER_S] [--fail-every N]
+#include "benchapp.h"
 #include "linkrig.h"
 #include "photo.h"
 #include "transtest.h"
 
-#include <QApplication>
 #include <QCommandLineParser>
 #include <QDateTime>
 #include <QDir>
 #include <QElapsedTimer>
-#include <QLoggingCategory>
 #include <QPushButton>
-#include <QTemporaryDir>
 
 #include <cstdio>
 
@@ -62,11 +60,7 @@ void printProgress(qint64 nMs, const EnduranceCounters& c, const SimCounts& s)
 
 int main(int argc, char** argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    // The pages trace every answer at debug level.
-    QLoggingCategory::setFilterRules(QStringLiteral("*.debug=false"));
+    BenchApp app(argc, argv);
     QCommandLineParser cli;
     cli.setApplicationDescription("Repeated wake-up and transfer against the simulated DTU.");
     cli.addHelpOption();
@@ -86,9 +80,7 @@ int main(int argc, char** argv)
     const quint32 nAddr = nMode == int(TransferPlan::SendOnly) ? 0 : kDisplay;
     const int nFailEvery = cli.value(failEvery).toInt();
 
-    // The page keeps a copy of each payload in the working directory.
-    QTemporaryDir dir;
-    QDir::setCurrent(dir.path());
+    const QDir dir = app.workDir();
     const QString photo = dir.filePath("photo.png");
     makePhoto(240, 416).save(photo);
 

@@ -5,18 +5,16 @@
 // along the run; the last two lines compare task 1,000 with the end.
 //
 //   longrun [--tasks N] [--interval-ms MS] [--compress 0|1]
+#include "benchapp.h"
 #include "linkrig.h"
 #include "photo.h"
 #include "transtest.h"
 
-#include <QApplication>
 #include <QCommandLineParser>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
-#include <QLoggingCategory>
 #include <QPushButton>
-#include <QTemporaryDir>
 
 #include <cstdio>
 
@@ -53,10 +51,7 @@ struct Sample
 
 int main(int argc, char** argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    QLoggingCategory::setFilterRules(QStringLiteral("*.debug=false"));
+    BenchApp app(argc, argv);
     QCommandLineParser cli;
     cli.setApplicationDescription("Memory and time per task over a long repeated test.");
     cli.addHelpOption();
@@ -70,8 +65,7 @@ int main(int argc, char** argv)
     if (nTasks < 1000 || nIntervalMs < 1)
         cli.showHelp(2);
 
-    QTemporaryDir dir;
-    QDir::setCurrent(dir.path());
+    const QDir dir = app.workDir();
     const QString photo = dir.filePath("photo.png");
     makePhoto(240, 416).save(photo);
 
