@@ -121,5 +121,5 @@ void CfgDtu::copyCode()
     if (strCode.isEmpty())
         return;
     QGuiApplication::clipboard()->setText(strCode);
-    emit setLog(tr("复制到剪贴板"));
+    emit setLog(tr("复制到剪贴板", "log line once the code is copied"));
 }
