@@ -248,6 +248,7 @@ void TabWidgetCfgDtu::showResponse(QByteArray data)
         const QTableWidgetItem* nameItem = pageTable->item(nRow, 0);
         if (nameItem == nullptr)
             continue;
+        // The page's shown name; its object name keeps the file's text.
         if (strSummary.isEmpty())
             strSummary = QLatin1Char('[') + pageTable->accessibleName() + QLatin1Char(']');
         strSummary += QStringLiteral("\r\n") + nameItem->text() + QStringLiteral(" : ")
