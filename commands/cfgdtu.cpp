@@ -22,7 +22,7 @@ CfgDtu::CfgDtu(QWidget* parent) : QWidget(parent), ui(new Ui::CfgDtu)
 {
     ui->setupUi(this);
     ui->cmbAddrMode->setView(new QListView(ui->cmbAddrMode));
-    ui->cmbAddrMode->addItem(QStringLiteral("全部地址"));
+    ui->cmbAddrMode->addItem(tr("全部地址"));
     ui->cmbAddrMode->setCurrentIndex(0);
     setMode(0);
 
@@ -121,5 +121,5 @@ void CfgDtu::copyCode()
     if (strCode.isEmpty())
         return;
     QGuiApplication::clipboard()->setText(strCode);
-    emit setLog(QStringLiteral("复制到剪贴板"));
+    emit setLog(tr("复制到剪贴板", "log line once the code is copied"));
 }

@@ -1,6 +1,7 @@
 #include "cmdfile.h"
 #include "commandslog.h"
 
+#include <QCoreApplication>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -75,7 +76,7 @@ void registerResponse(CmdFileDef& def, const DtuCmdSection& section, int nPage, 
 
 QString cmdPageName(const QString& strCmdName)
 {
-    return strCmdName.isEmpty() ? QStringLiteral("命令列表") : strCmdName;
+    return strCmdName.isEmpty() ? QString::fromUtf8(QT_TRANSLATE_NOOP("DtuCommands", "命令列表")) : strCmdName;
 }
 
 CmdFileDef parseCmdDefinitions(const QByteArray& byteJson)
@@ -85,14 +86,15 @@ CmdFileDef parseCmdDefinitions(const QByteArray& byteJson)
     const QJsonDocument doc = QJsonDocument::fromJson(byteJson, &error);
     if (error.error != QJsonParseError::NoError) {
         def.nResult = int(error.error);
-        def.strProblem = QStringLiteral("JSON 格式错误 (第 %1 字节): %2").arg(error.offset).arg(error.errorString());
+        def.strProblem = QCoreApplication::translate("CmdFile", "JSON 格式错误 (第 %1 字节): %2")
+                             .arg(QString::number(error.offset), error.errorString());
         return def;
     }
     qCDebug(lcCommands, "open ok");
 
     if (!doc.isObject()) {
         def.nResult = CmdFileBadStructure;
-        def.strProblem = QStringLiteral("顶层不是 JSON 对象");
+        def.strProblem = QCoreApplication::translate("CmdFile", "顶层不是 JSON 对象");
         return def;
     }
     const QJsonObject root = doc.object();
@@ -104,17 +106,17 @@ CmdFileDef parseCmdDefinitions(const QByteArray& byteJson)
     const QJsonValue cmdValue = root.value(QStringLiteral("cmd"));
     if (strMode.compare(QLatin1String("list"), Qt::CaseInsensitive) != 0) {
         def.nResult = CmdFileBadStructure;
-        def.strProblem = QStringLiteral("\"mode\" 应为 \"list\"");
+        def.strProblem = QCoreApplication::translate("CmdFile", "\"mode\" 应为 \"list\"");
         return def;
     }
     if (!cmdValue.isArray()) {
         def.nResult = CmdFileBadStructure;
-        def.strProblem = QStringLiteral("缺少 \"cmd\" 数组");
+        def.strProblem = QCoreApplication::translate("CmdFile", "缺少 \"cmd\" 数组");
         return def;
     }
 
     def.nResult = CmdFileNoCommand;
-    def.strProblem = QStringLiteral("没有可用的命令: 每条命令需要文本 \"name\" 和数组 \"param\"");
+    def.strProblem = QCoreApplication::translate("CmdFile", "没有可用的命令: 每条命令需要文本 \"name\" 和数组 \"param\"");
     const QJsonArray cmds = cmdValue.toArray();
     for (const QJsonValue& item : cmds) {
         if (!item.isObject())
@@ -136,8 +138,10 @@ CmdFileDef parseCmdDefinitions(const QByteArray& byteJson)
             // Ends the load; the empty page stays, the rest is not read.
             def.pages.append(page);
             if (def.nResult != 0)
-                def.strProblem = QStringLiteral("命令 \"%1\" 没有可用的参数: 每个参数需要 \"name\"、\"type\"、\"num\" 和 \"show\"")
-                                     .arg(page.cmd.name);
+                def.strProblem = QCoreApplication::translate(
+                                     "CmdFile",
+                                     "命令 \"%1\" 没有可用的参数: 每个参数需要 \"name\"、\"type\"、\"num\" 和 \"show\"")
+                                     .arg(dtuCommandText(page.cmd.name));
             return def;
         }
         page.cmd.query = readSection(obj, QStringLiteral("query"));

@@ -1,6 +1,14 @@
 #include "dtucmd.h"
 
+#include <QCoreApplication>
 #include <QHash>
+
+QString dtuCommandText(const QString& strText)
+{
+    if (strText.isEmpty())
+        return strText;
+    return QCoreApplication::translate("DtuCommands", strText.toUtf8().constData());
+}
 
 DtuTypeInfo dtuTypeInfo(const QString& strType)
 {

@@ -46,6 +46,11 @@ struct DtuResponseEntry
     QList<DtuParam> m_param;
 };
 
+// A command or parameter name or a comment of the command file as the
+// operator reads it: translated when the translation knows the text, else as
+// written. The loaded records themselves keep the file's text.
+QString dtuCommandText(const QString& strText);
+
 // How a value is written as text.
 enum DtuInputKind {
     kKindBool = 0,       // "是/否": 0 or 1 (parsed in base 2)

@@ -29,18 +29,22 @@ struct ButtonLook
 
 // [row: send, generate][column: read, write]
 const ButtonLook kButtons[2][2] = {
-    {{"pbtnQuery", "查询", "查询本页数据", ":/ico/icon/query_48.png"},
-     {"pbtnSetting", "设置", "设置本页数据", ":/ico/icon/setting_48.png"}},
-    {{"pbtnQueryCode", " 生成查询指令", "生成查询指令", ":/ico/icon/matrix_32.png"},
-     {"pbtnSettingCode", "生成设置指令", "生成设置指令", ":/ico/icon/matrix_32.png"}},
+    {{"pbtnQuery", QT_TRANSLATE_NOOP("TabWidgetCfgDtu", "查询"),
+      QT_TRANSLATE_NOOP("TabWidgetCfgDtu", "查询本页数据"), ":/ico/icon/query_48.png"},
+     {"pbtnSetting", QT_TRANSLATE_NOOP("TabWidgetCfgDtu", "设置"),
+      QT_TRANSLATE_NOOP("TabWidgetCfgDtu", "设置本页数据"), ":/ico/icon/setting_48.png"}},
+    {{"pbtnQueryCode", QT_TRANSLATE_NOOP("TabWidgetCfgDtu", " 生成查询指令"),
+      QT_TRANSLATE_NOOP("TabWidgetCfgDtu", "生成查询指令"), ":/ico/icon/matrix_32.png"},
+     {"pbtnSettingCode", QT_TRANSLATE_NOOP("TabWidgetCfgDtu", "生成设置指令"),
+      QT_TRANSLATE_NOOP("TabWidgetCfgDtu", "生成设置指令"), ":/ico/icon/matrix_32.png"}},
 };
 
 QPushButton* makeButton(const ButtonLook& look, QWidget* parent)
 {
     auto* button = new QPushButton(QIcon(QString::fromLatin1(look.icon)),
-                                   QString::fromUtf8(look.text), parent);
+                                   TabWidgetCfgDtu::tr(look.text), parent);
     button->setObjectName(QString::fromLatin1(look.objectName));
-    button->setToolTip(QString::fromUtf8(look.toolTip));
+    button->setToolTip(TabWidgetCfgDtu::tr(look.toolTip));
     button->setFocusPolicy(Qt::NoFocus);
     button->setIconSize(QSize(24, 24));
     return button;
@@ -49,7 +53,7 @@ QPushButton* makeButton(const ButtonLook& look, QWidget* parent)
 }  // namespace
 
 TabWidgetCfgDtu::TabWidgetCfgDtu(QWidget* parent)
-    : QTabWidget(parent), m_headers{QStringLiteral("参数名"), QStringLiteral("参数值")}
+    : QTabWidget(parent), m_headers{tr("参数名"), tr("参数值")}
 {
     tabBar()->hide();
     connect(this, &QTabWidget::currentChanged, this, [this](int nPage) { table(nPage); });
@@ -58,12 +62,12 @@ TabWidgetCfgDtu::TabWidgetCfgDtu(QWidget* parent)
 int TabWidgetCfgDtu::loadCmdFile(const QString& strPath)
 {
     if (!QFileInfo::exists(strPath)) {
-        m_strLoadProblem = QStringLiteral("文件不存在");
+        m_strLoadProblem = tr("文件不存在");
         return CmdFileMissing;
     }
     QFile file(strPath);
     if (!file.open(QIODevice::ReadOnly)) {
-        m_strLoadProblem = QStringLiteral("无法读取: %1").arg(file.errorString());
+        m_strLoadProblem = tr("无法读取: %1").arg(file.errorString());
         return CmdFileUnreadable;
     }
     return parseCmdJson(file.readAll());
@@ -84,7 +88,7 @@ int TabWidgetCfgDtu::parseCmdJson(const QByteArray& byteJson)
             m_cmds.append(page.cmd);
         m_pageDefs.append(page);
         m_tables.append(nullptr);
-        addPage(page.strPageName, page.bShow);
+        addPage(dtuCommandText(page.strPageName), page.bShow);
     }
     if (!def.pages.isEmpty())
         QTimer::singleShot(0, this, &TabWidgetCfgDtu::buildPendingTables);
@@ -112,7 +116,7 @@ QTableWidget* TabWidgetCfgDtu::buildTable(int nPage)
     QWidget* page = widget(nPage);
     auto* table = new QTableWidget(page);
     table->setObjectName(def.strPageName);
-    table->setAccessibleName(def.strPageName);
+    table->setAccessibleName(dtuCommandText(def.strPageName));
     page->layout()->addWidget(table);
     m_tables[nPage] = table;
 
@@ -150,9 +154,9 @@ QList<DtuParam> TabWidgetCfgDtu::fillParamRows(const QList<DtuParam>& params, QT
 {
     for (int nRow = 0; nRow < params.size(); ++nRow) {
         const DtuParam& param = params.at(nRow);
-        auto* nameItem = new QTableWidgetItem(param.name);
+        auto* nameItem = new QTableWidgetItem(dtuCommandText(param.name));
         if (!param.comment.isEmpty())
-            nameItem->setToolTip(param.comment);
+            nameItem->setToolTip(dtuCommandText(param.comment));
         nameItem->setFlags(nameItem->flags() & ~Qt::ItemIsEditable);
         table->setItem(nRow, 0, nameItem);
         table->setItem(nRow, 1, new QTableWidgetItem);
@@ -244,8 +248,9 @@ void TabWidgetCfgDtu::showResponse(QByteArray data)
         const QTableWidgetItem* nameItem = pageTable->item(nRow, 0);
         if (nameItem == nullptr)
             continue;
+        // The page's shown name; its object name keeps the file's text.
         if (strSummary.isEmpty())
-            strSummary = QLatin1Char('[') + pageTable->objectName() + QLatin1Char(']');
+            strSummary = QLatin1Char('[') + pageTable->accessibleName() + QLatin1Char(']');
         strSummary += QStringLiteral("\r\n") + nameItem->text() + QStringLiteral(" : ")
                       + valueItem->text();
     }

@@ -38,11 +38,11 @@ CfgDetail::CfgDetail(QWidget* parent)
     m_ui->cmbStopBit->addItem("1.5", int(QSerialPort::OneAndHalfStop));
     m_ui->cmbStopBit->addItem("2", int(QSerialPort::TwoStop));
 
-    m_ui->cmbParity->addItem("不校验", int(QSerialPort::NoParity));
-    m_ui->cmbParity->addItem("奇校验", int(QSerialPort::OddParity));
-    m_ui->cmbParity->addItem("偶校验", int(QSerialPort::EvenParity));
+    m_ui->cmbParity->addItem(tr("不校验"), int(QSerialPort::NoParity));
+    m_ui->cmbParity->addItem(tr("奇校验"), int(QSerialPort::OddParity));
+    m_ui->cmbParity->addItem(tr("偶校验"), int(QSerialPort::EvenParity));
 
-    m_ui->cmbFlowCtrl->addItem("无", int(QSerialPort::NoFlowControl));
+    m_ui->cmbFlowCtrl->addItem(tr("无"), int(QSerialPort::NoFlowControl));
     m_ui->cmbFlowCtrl->addItem("RTS/CTS", int(QSerialPort::HardwareControl));
     m_ui->cmbFlowCtrl->addItem("XON/XOFF", int(QSerialPort::SoftwareControl));
 

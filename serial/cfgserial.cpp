@@ -28,8 +28,13 @@ constexpr int kMaxStoredPorts = 1024;
 const QColor kBusyColour(0xFF, 0x6E, 0x6E);
 
 // Indexed by the negated result code of the worker.
-const char* const kCodeNames[] = { "正常", "端口号", "端口忙", "波特率", "数据位",
-                                   "停止位", "奇偶校验", "流量控制", "打开" };
+const char* const kCodeNames[] = {
+    QT_TRANSLATE_NOOP("CfgSerial", "正常"),     QT_TRANSLATE_NOOP("CfgSerial", "端口号"),
+    QT_TRANSLATE_NOOP("CfgSerial", "端口忙"),   QT_TRANSLATE_NOOP("CfgSerial", "波特率"),
+    QT_TRANSLATE_NOOP("CfgSerial", "数据位"),   QT_TRANSLATE_NOOP("CfgSerial", "停止位"),
+    QT_TRANSLATE_NOOP("CfgSerial", "奇偶校验"), QT_TRANSLATE_NOOP("CfgSerial", "流量控制"),
+    QT_TRANSLATE_NOOP("CfgSerial", "打开"),
+};
 
 }  // namespace
 
@@ -302,7 +307,7 @@ void CfgSerial::addNetworkPort(const QString& strName)
     if (!parseNetPort(strName).isValid()) {
         if (cmb->currentIndex() >= 0)
             cmb->lineEdit()->setText(cmb->itemText(cmb->currentIndex()));
-        showMessage(QMessageBox::Warning, "告警", "网络端口格式: socket://主机:端口 或 rfc2217://主机:端口");
+        showMessage(QMessageBox::Warning, tr("告警"), tr("网络端口格式: socket://主机:端口 或 rfc2217://主机:端口"));
         return;
     }
     int nIdx = findPortData(strName);
@@ -327,7 +332,7 @@ void CfgSerial::portChange(int nIndex)
         emit setPort(m_ports.at(nIndex).strSystem);
         return;
     }
-    showMessage(QMessageBox::Warning, "告警", "该串口忙");
+    showMessage(QMessageBox::Warning, tr("告警"), tr("该串口忙"));
     if (m_nCurIndex < m_ui->cmbPort->count())
         m_ui->cmbPort->setCurrentIndex(m_nCurIndex);
 }
@@ -342,7 +347,7 @@ void CfgSerial::baudChange(int nIndex)
     bool bOk = false;
     const int nBaud = strBaud.toInt(&bOk, 10);
     if (!bOk) {
-        showMessage(QMessageBox::Warning, "告警", "不支持该波特率");
+        showMessage(QMessageBox::Warning, tr("告警"), tr("不支持该波特率"));
         return;
     }
     emit setBaud(nBaud);
@@ -351,14 +356,14 @@ void CfgSerial::baudChange(int nIndex)
 void CfgSerial::showButtonClosed()
 {
     m_bOpen = false;
-    m_ui->pbConnect->setText("打开串口");
+    m_ui->pbConnect->setText(tr("打开串口"));
     m_ui->pbConnect->setIcon(QIcon(":/ico/icon/link_48.png"));
 }
 
 void CfgSerial::showButtonOpen()
 {
     m_bOpen = true;
-    m_ui->pbConnect->setText("关闭串口");
+    m_ui->pbConnect->setText(tr("关闭串口"));
     m_ui->pbConnect->setIcon(QIcon(":/ico/icon/break_48.png"));
 }
 
@@ -366,7 +371,7 @@ void CfgSerial::openAndClose()
 {
     if (m_ui->cmbPort->count() == 0) {
         if (!m_bOpen)
-            showMessage(QMessageBox::Warning, "告警", "没有找到串口, 请连接设备后点击刷新");
+            showMessage(QMessageBox::Warning, tr("告警"), tr("没有找到串口, 请连接设备后点击刷新"));
         return;
     }
     m_ui->pbConnect->setEnabled(false);
@@ -424,7 +429,7 @@ void CfgSerial::portError(int nErr, QString strReason)
         m_bReopening = false;
         if (nErr == PortOpened) {
             m_recovery->stop();
-            emit setLog(QString("串口已重新连接: %1").arg(m_recovery->system()));
+            emit setLog(tr("串口已重新连接: %1").arg(m_recovery->system()));
         } else {
             // Not ready yet: the recovery keeps looking until its time is over.
             showButtonClosed();
@@ -434,17 +439,17 @@ void CfgSerial::portError(int nErr, QString strReason)
     if (nErr >= 0)
         return;
     if (nErr < PortNoPermission) {
-        showMessage(QMessageBox::Critical, "错误", "未知错误");
+        showMessage(QMessageBox::Critical, tr("错误"), tr("未知错误"));
         return;
     }
     if (nErr == PortOpenFailed || nErr == PortBusy || nErr == PortNoPermission) {
         // The open itself failed: the port is closed whatever the button said.
         showButtonClosed();
     }
-    QString strText = nErr == PortNoPermission ? QString("无权限打开串口") : QString("%1错误").arg(kCodeNames[-nErr]);
+    QString strText = nErr == PortNoPermission ? tr("无权限打开串口") : tr("%1错误").arg(tr(kCodeNames[-nErr]));
     if (!strReason.isEmpty())
         strText += '\n' + strReason;
-    showMessage(QMessageBox::Critical, "错误", strText);
+    showMessage(QMessageBox::Critical, tr("错误"), strText);
 }
 
 void CfgSerial::portLost(QString strReason)
@@ -453,12 +458,12 @@ void CfgSerial::portLost(QString strReason)
     m_bReopening = false;
     showButtonClosed();
     if (!bWasReopening || !m_recovery->isActive()) {
-        m_strLossText = strReason.isEmpty() ? QString("串口已断开") : QString("串口已断开\n%1").arg(strReason);
+        m_strLossText = strReason.isEmpty() ? tr("串口已断开") : tr("串口已断开\n%1").arg(strReason);
     }
     if (m_ui->chkAutoReconnect->isChecked() && !m_strOpenSystem.isEmpty()) {
         if (!m_recovery->isActive())
             m_recovery->start(m_strOpenSystem, m_strOpenSerial);
-        emit setLog("串口已断开, 等待重新连接");
+        emit setLog(tr("串口已断开, 等待重新连接"));
         return;
     }
     reportLoss(m_strLossText);
@@ -467,7 +472,7 @@ void CfgSerial::portLost(QString strReason)
 void CfgSerial::reportLoss(const QString& strText)
 {
     // Never open a modal box inside the call that reported the loss.
-    QTimer::singleShot(0, this, [this, strText] { showMessage(QMessageBox::Critical, "错误", strText); });
+    QTimer::singleShot(0, this, [this, strText] { showMessage(QMessageBox::Critical, tr("错误"), strText); });
 }
 
 void CfgSerial::reopenReturnedPort(const QString& strSystem)
@@ -490,6 +495,6 @@ void CfgSerial::reopenReturnedPort(const QString& strSystem)
 
 void CfgSerial::recoveryGaveUp()
 {
-    emit setLog("自动重连超时");
-    reportLoss(QString("%1\n%2 秒内未能重新连接").arg(m_strLossText).arg(m_recovery->windowMs() / 1000));
+    emit setLog(tr("自动重连超时"));
+    reportLoss(tr("%1\n%2 秒内未能重新连接").arg(m_strLossText, QString::number(m_recovery->windowMs() / 1000)));
 }

@@ -1,5 +1,6 @@
 #include "portdetails.h"
 
+#include <QCoreApplication>
 #include <QSerialPortInfo>
 
 #include "netportaddress.h"
@@ -51,18 +52,17 @@ PortDetails describePort(const QString& strSystem)
 
 QString portInfoText(const PortDetails& d)
 {
+    // One template per kind so that a translation can align its own labels.
     if (d.bNetwork) {
-        return QStringLiteral("\n端口:\t  ") + d.strName
-            + QStringLiteral("\n协议:\t  ") + orNA(d.strProtocol)
-            + QStringLiteral("\n主机:\t  ") + orNA(d.strHost)
-            + QStringLiteral("\n网络端口: ") + (d.nNetPort ? QString::number(d.nNetPort) : QStringLiteral("N/A"));
+        return QCoreApplication::translate("PortDetails", "\n端口:\t  %1\n协议:\t  %2\n主机:\t  %3\n网络端口: %4")
+            .arg(d.strName, orNA(d.strProtocol), orNA(d.strHost),
+                 d.nNetPort ? QString::number(d.nNetPort) : QStringLiteral("N/A"));
     }
-    return QStringLiteral("\n端口:\t  ") + d.strName
-        + QStringLiteral("\n位置:\t  ") + d.strLocation
-        + QStringLiteral("\n描述:\t  ") + orNA(d.strDescription)
-        + QStringLiteral("\n厂家:\t  ") + orNA(d.strManufacturer)
-        + QStringLiteral("\n序列号:\t  ") + orNA(d.strSerial)
-        + QStringLiteral("\n供应商ID: ") + hexOrNA(d.bHasVendor, d.nVendor)
-        + QStringLiteral("\n产品ID:\t  ") + hexOrNA(d.bHasProduct, d.nProduct)
-        + QStringLiteral("\n忙:\t  ") + (d.bBusy ? QStringLiteral("是") : QStringLiteral("否"));
+    return QCoreApplication::translate("PortDetails",
+                                       "\n端口:\t  %1\n位置:\t  %2\n描述:\t  %3\n厂家:\t  %4\n序列号:\t  %5"
+                                       "\n供应商ID: %6\n产品ID:\t  %7\n忙:\t  %8")
+        .arg(d.strName, d.strLocation, orNA(d.strDescription), orNA(d.strManufacturer), orNA(d.strSerial),
+             hexOrNA(d.bHasVendor, d.nVendor), hexOrNA(d.bHasProduct, d.nProduct),
+             d.bBusy ? QCoreApplication::translate("PortDetails", "是")
+                     : QCoreApplication::translate("PortDetails", "否"));
 }

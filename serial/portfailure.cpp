@@ -1,6 +1,7 @@
 #include "portfailure.h"
 #include "workerserial.h"
 
+#include <QCoreApplication>
 #include <QFileInfo>
 
 #ifdef Q_OS_UNIX
@@ -47,8 +48,9 @@ QString openFailureReason(int nCode, const QString& strSystemText, const QString
         return strSystemText;
     const QString strGroup = QFileInfo(strDevice).group();
     const QString strHint = strGroup.isEmpty()
-                                ? QStringLiteral("当前用户没有读写 %1 的权限").arg(strDevice)
-                                : QStringLiteral("当前用户需加入设备 %1 所属的组 %2 (例如 dialout), 重新登录后生效")
+                                ? QCoreApplication::translate("PortFailure", "当前用户没有读写 %1 的权限").arg(strDevice)
+                                : QCoreApplication::translate("PortFailure",
+                                                              "当前用户需加入设备 %1 所属的组 %2 (例如 dialout), 重新登录后生效")
                                       .arg(strDevice, strGroup);
     return strSystemText.isEmpty() ? strHint : QStringLiteral("%1\n%2").arg(strHint, strSystemText);
 }
@@ -57,17 +59,17 @@ QString lostPortReason(QSerialPort::SerialPortError error, const QString& strSys
 {
     switch (error) {
     case QSerialPort::ResourceError:
-        return QStringLiteral("设备已拔出或不再可用");
+        return QCoreApplication::translate("PortFailure", "设备已拔出或不再可用");
     case QSerialPort::ReadError:
-        return QStringLiteral("读取数据出错, 设备可能已断开");
+        return QCoreApplication::translate("PortFailure", "读取数据出错, 设备可能已断开");
     case QSerialPort::WriteError:
-        return QStringLiteral("写入数据出错");
+        return QCoreApplication::translate("PortFailure", "写入数据出错");
     case QSerialPort::DeviceNotFoundError:
-        return QStringLiteral("设备不存在");
+        return QCoreApplication::translate("PortFailure", "设备不存在");
     case QSerialPort::PermissionError:
-        return QStringLiteral("没有访问设备的权限");
+        return QCoreApplication::translate("PortFailure", "没有访问设备的权限");
     case QSerialPort::TimeoutError:
-        return QStringLiteral("操作超时");
+        return QCoreApplication::translate("PortFailure", "操作超时");
     default:
         return strSystemText;
     }

@@ -30,10 +30,8 @@ constexpr int kTxMaxBlocks = 100000;
 // Text inserted per flush: bounds the time one flush spends in text layout.
 constexpr int kFlushChars = 32 * 1024;
 
-const char* const kWarnTitle = "告警";
 // Larger stored pane sizes are hand edits; the splitter would honour them.
 constexpr int kMaxPaneSize = 100000;
-const char* const kErrorTitle = "错误";
 
 int modeOrHex(int nMode)
 {
@@ -255,18 +253,18 @@ void RxTx::send()
         return;
     case TxError::EmptyCustomCtl:
         emptyField = m_ui->editCustomCtl;
-        strWhat = QStringLiteral("自定义命令");
+        strWhat = tr("自定义命令");
         break;
     case TxError::EmptyDstAddr:
         emptyField = m_ui->editDstAddr;
-        strWhat = QStringLiteral("目的地址");
+        strWhat = tr("目的地址");
         break;
     case TxError::PayloadTooLong:
-        warn(QString::fromUtf8(kWarnTitle),
-             QStringLiteral(" 发送数据过长\n一帧最多携带%1字节").arg(dtu::kMaxPayload));
+        warn(tr("告警"),
+             tr(" 发送数据过长\n一帧最多携带%1字节").arg(dtu::kMaxPayload));
         return;
     }
-    warn(QString::fromUtf8(kWarnTitle), QStringLiteral(" %1不能为空\n请输入%1").arg(strWhat));
+    warn(tr("告警"), tr(" %1不能为空\n请输入%1").arg(strWhat));
     emptyField->setText(QStringLiteral("0"));
     emptyField->selectAll();
 }
@@ -351,7 +349,7 @@ void RxTx::find(bool bBackward)
         if (!bFound)
             view->setTextCursor(keep);
     }
-    m_ui->lblFindState->setText(bFound ? QString() : QStringLiteral("未找到"));
+    m_ui->lblFindState->setText(bFound ? QString() : tr("未找到"));
 }
 
 void RxTx::setDstUsrIdChkState(int nChkState)
@@ -447,7 +445,7 @@ void RxTx::changeTxStr(QAbstractButton* button, bool checked)
     QString strNew;
     if (nMode == txmode::kText) {
         if (m_nonHexReg.indexIn(strText) >= 0) {
-            warn(QStringLiteral("字符错误"), QStringLiteral("仅能转换十六进制字符"));
+            warn(tr("字符错误"), tr("仅能转换十六进制字符"));
             // Back to hex without converting anything.
             const QSignalBlocker blocker(&m_txGroup);
             m_ui->radioTxStr->setChecked(false);
@@ -477,7 +475,7 @@ void RxTx::setSaveLog(bool bCheck)
         m_log.close();
         return;
     }
-    const QString strPath = chooseSaveFile(QStringLiteral("保存日志"), QStringLiteral("日志 (*.log *.txt);;所有文件 (*)"));
+    const QString strPath = chooseSaveFile(tr("保存日志"), tr("日志 (*.log *.txt);;所有文件 (*)"));
     if (strPath.isEmpty() || !startLog(strPath)) {
         const QSignalBlocker blocker(m_ui->chkSaveLog);
         m_ui->chkSaveLog->setChecked(false);
@@ -491,8 +489,8 @@ bool RxTx::startLog(const QString& strPath)
         m_ui->chkSaveLog->setChecked(true);
         return true;
     }
-    showMessage(m_messageHook, this, QMessageBox::Critical, QString::fromUtf8(kErrorTitle),
-                QStringLiteral("无法写入日志文件\n%1").arg(m_log.errorString()));
+    showMessage(m_messageHook, this, QMessageBox::Critical, tr("错误"),
+                tr("无法写入日志文件\n%1").arg(m_log.errorString()));
     return false;
 }
 
@@ -504,8 +502,8 @@ void RxTx::logFailed()
         const QSignalBlocker blocker(m_ui->chkSaveLog);
         m_ui->chkSaveLog->setChecked(false);
     }
-    showMessage(m_messageHook, this, QMessageBox::Critical, QString::fromUtf8(kErrorTitle),
-                QStringLiteral("日志写入失败, 已停止保存日志\n%1").arg(m_log.errorString()));
+    showMessage(m_messageHook, this, QMessageBox::Critical, tr("错误"),
+                tr("日志写入失败, 已停止保存日志\n%1").arg(m_log.errorString()));
 }
 
 void RxTx::exportRx()
@@ -513,14 +511,14 @@ void RxTx::exportRx()
     flushRx();
     while (m_rxDisplay.hasPending())
         flushRx();
-    const QString strPath = chooseSaveFile(QStringLiteral("导出"), QStringLiteral("文本 (*.txt);;所有文件 (*)"));
+    const QString strPath = chooseSaveFile(tr("导出"), tr("文本 (*.txt);;所有文件 (*)"));
     if (strPath.isEmpty())
         return;
     QSaveFile file(strPath);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Text)
         || file.write(m_ui->textEditRx->toPlainText().toUtf8()) < 0 || !file.commit()) {
-        showMessage(m_messageHook, this, QMessageBox::Critical, QString::fromUtf8(kErrorTitle),
-                    QStringLiteral("导出失败\n%1: %2").arg(strPath, file.errorString()));
+        showMessage(m_messageHook, this, QMessageBox::Critical, tr("错误"),
+                    tr("导出失败\n%1: %2").arg(strPath, file.errorString()));
     }
 }
 

@@ -13,6 +13,7 @@
 #include <QTabBar>
 #include <QTableWidget>
 #include <QTemporaryDir>
+#include <QTranslator>
 #include <QtTest>
 
 // The command pages and the page that hosts them, driven through their widgets.
@@ -30,6 +31,7 @@ private slots:
     void longPayloadTravelsWholeUnderCappedLength();
     void requestIndexOutOfRangeSendsNothing();
     void responseFillsPageAndSummary();
+    void commandFileTextsShowInOperatorLanguage();
     void sharedControlCodeUpdatesOnlyLaterPage();
     void unusableResponsesChangeNothing_data();
     void unusableResponsesChangeNothing();
@@ -91,6 +93,22 @@ void typeInto(QTableWidget* table, int nRow, const QString& strText)
     // The delegate commits the edit from the event loop.
     QTRY_COMPARE(cellText(table, nRow, 1), strText);
 }
+
+// Knows a few command file texts; every other text it leaves untranslated.
+class CommandTextTranslator : public QTranslator
+{
+public:
+    QString translate(const char* context, const char* sourceText, const char* = nullptr, int = -1) const override
+    {
+        static const QHash<QByteArray, QString> known = {
+            {"无线信道", QStringLiteral("Radio channel")},
+            {"信道号", QStringLiteral("Channel")},
+            {"0 到 31", QStringLiteral("0 to 31")},
+            {"命令列表", QStringLiteral("Command list")},
+        };
+        return qstrcmp(context, "DtuCommands") == 0 ? known.value(sourceText) : QString();
+    }
+};
 
 QByteArray answer(quint8 nCtl, const QByteArray& hexPayload)
 {
@@ -308,6 +326,40 @@ void TstCmdPages::responseFillsPageAndSummary()
     QCOMPARE(cellText(tabs.table(1), 2, 1), QString());
     QCOMPARE(decoded.size(), 1);
     QCOMPARE(decoded.at(0).at(0).toString(), QStringLiteral("[Radio]\r\nfreq : 433\r\npower : 20"));
+}
+
+void TstCmdPages::commandFileTextsShowInOperatorLanguage()
+{
+    CommandTextTranslator translator;
+    QCoreApplication::installTranslator(&translator);
+    const auto uninstall = qScopeGuard([&] { QCoreApplication::removeTranslator(&translator); });
+
+    TabWidgetCfgDtu tabs;
+    QSignalSpy names(&tabs, &TabWidgetCfgDtu::addTabName);
+    QCOMPARE(tabs.parseCmdJson(cmdFile({command("无线信道", uint8Param("信道号", "0 到 31") + "," + uint8Param("功率"),
+                                                R"("query":{"ctl2":33,"res":[0,1]})"),
+                                        command("", uint8Param("x"))})),
+             0);
+    QCOMPARE(names.size(), 2);
+    QCOMPARE(names.at(0).at(0).toString(), QStringLiteral("Radio channel"));
+    QCOMPARE(names.at(1).at(0).toString(), QStringLiteral("Command list"));
+    QCOMPARE(tabs.tabText(0), QStringLiteral("Radio channel"));
+
+    QTableWidget* table = tabs.table(0);
+    QCOMPARE(table->accessibleName(), QStringLiteral("Radio channel"));
+    QCOMPARE(cellText(table, 0, 0), QStringLiteral("Channel"));
+    QCOMPARE(table->item(0, 0)->toolTip(), QStringLiteral("0 to 31"));
+    QCOMPARE(cellText(table, 1, 0), QStringLiteral("功率"));  // no translation: shown as written
+
+    // The loaded records and the page's object name keep the file's text.
+    QCOMPARE(table->objectName(), QStringLiteral("无线信道"));
+    QCOMPARE(tabs.commands().at(0).name, QStringLiteral("无线信道"));
+    QCOMPARE(tabs.commands().at(0).m_param.at(0).name, QStringLiteral("信道号"));
+
+    QSignalSpy decoded(&tabs, &TabWidgetCfgDtu::sendDecode);
+    tabs.showResponse(answer(0x21, "07" "08"));
+    QCOMPARE(decoded.size(), 1);
+    QCOMPARE(decoded.at(0).at(0).toString(), QStringLiteral("[Radio channel]\r\nChannel : 7\r\n功率 : 8"));
 }
 
 void TstCmdPages::sharedControlCodeUpdatesOnlyLaterPage()
