@@ -84,7 +84,7 @@ void appendLog(QTextEdit* edit, const LogLine& line)
 int readTargetId(QLineEdit* edit, QWidget* parent, const PageHooks& hooks, quint32& nAddr)
 {
     if (edit->text().isEmpty()) {
-        hooks.warn(parent, QCoreApplication::translate("PageHooks", " %1不能为空\n请输入%1").arg(QCoreApplication::translate("PageHooks", "目的地址")));
+        hooks.warn(parent, PageHooks::tr(" %1不能为空\n请输入%1").arg(PageHooks::tr("目的地址")));
         edit->setText(QStringLiteral("0"));
         edit->selectAll();
         return -1;
@@ -106,7 +106,7 @@ void setupTransferInputs(QComboBox* compress, QLineEdit* addr, QLineEdit* keepTi
                          const QRegularExpression& addrPattern)
 {
     compress->setView(new QListView(compress));
-    compress->addItem(QCoreApplication::translate("PageHooks", "不压缩"), kCompressNone);
+    compress->addItem(PageHooks::tr("不压缩"), kCompressNone);
     compress->addItem(QStringLiteral("7z"), kCompressLzma);
     compress->setCurrentIndex(1);
     addr->setValidator(new QRegularExpressionValidator(addrPattern, addr));

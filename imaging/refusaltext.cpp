@@ -12,8 +12,10 @@ QString imageLoadRefusal(const QString& strPath)
 {
     QImageReader reader(strPath);
     const QImage image = reader.read();
-    const QString strReason = image.isNull() ? reader.errorString() : QCoreApplication::translate("RefusalText", "未知原因");
-    return QCoreApplication::translate("RefusalText", "加载图片失败: %1\n%2").arg(QFileInfo(strPath).fileName(), strReason);
+    const QString strReason =
+        image.isNull() ? reader.errorString() : QCoreApplication::translate("RefusalText", "未知原因");
+    return QCoreApplication::translate("RefusalText", "加载图片失败: %1\n%2")
+        .arg(QFileInfo(strPath).fileName(), strReason);
 }
 
 QString payloadRefusal(int nResult, const QString& strFilePath)
@@ -34,7 +36,8 @@ QString payloadRefusal(int nResult, const QString& strFilePath)
                              QLocale().toString(kMaxRawFileSize));
         break;
     case lzmastatus::kErrorOutputEof:
-        strReason = QCoreApplication::translate("RefusalText", "压缩后的数据不比原数据小, 请选择不压缩");
+        strReason =
+            QCoreApplication::translate("RefusalText", "压缩后的数据不比原数据小, 请选择不压缩");
         break;
     default:
         strReason = QCoreApplication::translate("RefusalText", "压缩失败 (错误码 %1)").arg(nResult);
