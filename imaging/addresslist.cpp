@@ -1,5 +1,6 @@
 #include "addresslist.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QRegularExpression>
 #include <QSet>
@@ -48,13 +49,17 @@ AddressList parseAddressList(const QString& text)
         const quint32 nAddr = field.toUInt(&ok, 10);
         // toUInt takes a sign; an address is digits only.
         if (!ok || !field.at(0).isDigit()) {
-            out.problems << QStringLiteral("第 %1 行: \"%2\" 不是设备地址").arg(nLine).arg(field.left(40));
+            out.problems << QCoreApplication::translate("AddressList", "第 %1 行: \"%2\" 不是设备地址")
+                                .arg(nLine).arg(field.left(40));
         } else if (nAddr == 0) {
-            out.problems << QStringLiteral("第 %1 行: 0 是广播地址, 不能逐台发送").arg(nLine);
+            out.problems << QCoreApplication::translate("AddressList", "第 %1 行: 0 是广播地址, 不能逐台发送")
+                                .arg(nLine);
         } else if (seen.contains(nAddr)) {
-            out.problems << QStringLiteral("第 %1 行: 地址 %2 重复").arg(nLine).arg(nAddr);
+            out.problems << QCoreApplication::translate("AddressList", "第 %1 行: 地址 %2 重复")
+                                .arg(nLine).arg(nAddr);
         } else if (out.addresses.size() == kMaxBatchAddresses) {
-            out.problems << QStringLiteral("第 %1 行起未读: 最多 %2 个地址").arg(nLine).arg(kMaxBatchAddresses);
+            out.problems << QCoreApplication::translate("AddressList", "第 %1 行起未读: 最多 %2 个地址")
+                                .arg(nLine).arg(kMaxBatchAddresses);
             break;
         } else {
             seen.insert(nAddr);
@@ -69,13 +74,15 @@ AddressList readAddressFile(const QString& path)
     AddressList out;
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
-        out.problems << QStringLiteral("打开地址文件失败: %1").arg(file.errorString());
+        out.problems << QCoreApplication::translate("AddressList", "打开地址文件失败: %1")
+                            .arg(file.errorString());
         return out;
     }
     // Read with a bound: the size of a pipe or device says nothing.
     const QByteArray bytes = file.read(kMaxAddressFileSize + 1);
     if (bytes.size() > kMaxAddressFileSize) {
-        out.problems << QStringLiteral("地址文件过大 (超过 %1 KB)").arg(kMaxAddressFileSize / 1024);
+        out.problems << QCoreApplication::translate("AddressList", "地址文件过大 (超过 %1 KB)")
+                            .arg(kMaxAddressFileSize / 1024);
         return out;
     }
     return parseAddressList(QString::fromUtf8(bytes));

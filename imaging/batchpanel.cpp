@@ -63,7 +63,7 @@ void BatchPanel::warnProblems(const QStringList& problems)
 {
     QStringList shown = problems.mid(0, kShownProblems);
     if (problems.size() > kShownProblems)
-        shown << QStringLiteral("…… 共 %1 行有误").arg(problems.size());
+        shown << tr("…… 共 %1 行有误").arg(problems.size());
     m_hooks->warn(this, shown.join(QLatin1Char('\n')));
 }
 
@@ -91,7 +91,7 @@ void BatchPanel::startBatch()
         return;
     }
     if (list.addresses.isEmpty()) {
-        m_hooks->warn(this, QStringLiteral("请输入目标地址, 每行一个"));
+        m_hooks->warn(this, tr("请输入目标地址, 每行一个"));
         return;
     }
     m_results.setAddresses(list.addresses);
@@ -107,7 +107,7 @@ void BatchPanel::retryFailed()
         return;
     const QVector<int> rows = m_results.unfinishedRows();
     if (rows.isEmpty()) {
-        m_hooks->warn(this, QStringLiteral("没有需要重试的地址"));
+        m_hooks->warn(this, tr("没有需要重试的地址"));
         return;
     }
     run(rows);
@@ -134,14 +134,14 @@ bool BatchPanel::exportResults(const QString& path)
     QString error;
     if (m_results.saveCsv(path, &error))
         return true;
-    m_hooks->warn(this, QStringLiteral("保存结果失败: %1").arg(error));
+    m_hooks->warn(this, tr("保存结果失败: %1").arg(error));
     return false;
 }
 
 void BatchPanel::chooseAddressFile()
 {
-    const QString path = QFileDialog::getOpenFileName(this, QStringLiteral("读取目标地址"), m_strLastDir,
-                                                      QStringLiteral("地址(*.txt *.csv);;所有文件(*)"));
+    const QString path = QFileDialog::getOpenFileName(this, tr("读取目标地址"), m_strLastDir,
+                                                      tr("地址(*.txt *.csv);;所有文件(*)"));
     if (path.isEmpty())
         return;
     m_strLastDir = QFileInfo(path).absolutePath();
@@ -150,7 +150,7 @@ void BatchPanel::chooseAddressFile()
 
 void BatchPanel::chooseExportFile()
 {
-    const QString path = QFileDialog::getSaveFileName(this, QStringLiteral("导出结果"), m_strLastDir,
+    const QString path = QFileDialog::getSaveFileName(this, tr("导出结果"), m_strLastDir,
                                                       QStringLiteral("CSV(*.csv)"));
     if (path.isEmpty())
         return;
@@ -170,7 +170,7 @@ void BatchPanel::updateState()
     const int nOk = m_results.count(BatchItem::State::Succeeded);
     const int nFailed = m_results.count(BatchItem::State::Failed);
     ui->lblBatchState->setText(nRows == 0 ? QString()
-                                          : QStringLiteral("共 %1 台: 成功 %2, 失败 %3, 未完成 %4")
+                                          : tr("共 %1 台: 成功 %2, 失败 %3, 未完成 %4")
                                                 .arg(nRows)
                                                 .arg(nOk)
                                                 .arg(nFailed)

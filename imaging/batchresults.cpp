@@ -4,13 +4,35 @@
 
 #include <QBrush>
 #include <QColor>
+#include <QCoreApplication>
 #include <QSaveFile>
 
 namespace {
 
+// The file keeps these headings untranslated; the table view translates them.
 const char* const kHeadings[BatchResults::ColumnCount] = {
-    "地址", "结果", "唤醒", "唤醒耗时(秒)", "包数", "总耗时(秒)", "显示屏报告", "错误",
+    QT_TRANSLATE_NOOP("BatchResults", "地址"), QT_TRANSLATE_NOOP("BatchResults", "结果"),
+    QT_TRANSLATE_NOOP("BatchResults", "唤醒"), QT_TRANSLATE_NOOP("BatchResults", "唤醒耗时(秒)"),
+    QT_TRANSLATE_NOOP("BatchResults", "包数"), QT_TRANSLATE_NOOP("BatchResults", "总耗时(秒)"),
+    QT_TRANSLATE_NOOP("BatchResults", "显示屏报告"), QT_TRANSLATE_NOOP("BatchResults", "错误"),
 };
+
+// The translation context of the texts a column holds: where they are made.
+const char* textContext(int nColumn)
+{
+    switch (nColumn) {
+    case BatchResults::ColState:
+        return "BatchResults";
+    case BatchResults::ColWakeUp:
+        return "TransferSession";
+    case BatchResults::ColReport:
+        return "TransferFrames";
+    case BatchResults::ColError:
+        return "BatchSession";
+    default:
+        return nullptr;
+    }
+}
 
 QString seconds(qint64 nMs)
 {
@@ -80,15 +102,15 @@ QString BatchResults::stateText(BatchItem::State state)
 {
     switch (state) {
     case BatchItem::State::Waiting:
-        return QStringLiteral("等待");
+        return QString::fromUtf8(QT_TRANSLATE_NOOP("BatchResults", "等待"));
     case BatchItem::State::Running:
-        return QStringLiteral("进行中");
+        return QString::fromUtf8(QT_TRANSLATE_NOOP("BatchResults", "进行中"));
     case BatchItem::State::Succeeded:
-        return QStringLiteral("成功");
+        return QString::fromUtf8(QT_TRANSLATE_NOOP("BatchResults", "成功"));
     case BatchItem::State::Failed:
-        return QStringLiteral("失败");
+        return QString::fromUtf8(QT_TRANSLATE_NOOP("BatchResults", "失败"));
     case BatchItem::State::Stopped:
-        return QStringLiteral("已停止");
+        return QString::fromUtf8(QT_TRANSLATE_NOOP("BatchResults", "已停止"));
     }
     return QString();
 }
@@ -159,8 +181,13 @@ QVariant BatchResults::data(const QModelIndex& index, int role) const
     if (!index.isValid() || index.row() >= m_items.size())
         return QVariant();
     const BatchItem& item = m_items.at(index.row());
-    if (role == Qt::DisplayRole)
-        return cellText(item, index.column());
+    if (role == Qt::DisplayRole) {
+        // Cells hold the file's untranslated texts; a text made up of parts
+        // (an error with a status) finds no translation and shows as it is.
+        const QString text = cellText(item, index.column());
+        const char* context = textContext(index.column());
+        return context && !text.isEmpty() ? QCoreApplication::translate(context, text.toUtf8().constData()) : text;
+    }
     if (role == Qt::ForegroundRole && item.state == BatchItem::State::Failed)
         return QBrush(QColor(0xFF6E6E));
     return QVariant();
@@ -172,5 +199,5 @@ QVariant BatchResults::headerData(int section, Qt::Orientation orientation, int 
         return QVariant();
     if (orientation == Qt::Vertical)
         return section + 1;
-    return section >= 0 && section < ColumnCount ? QString::fromUtf8(kHeadings[section]) : QVariant();
+    return section >= 0 && section < ColumnCount ? tr(kHeadings[section]) : QVariant();
 }

@@ -14,6 +14,7 @@ struct BatchItem
 
     quint32 nAddr = 0;
     State state = State::Waiting;
+    // The texts are untranslated, as the result file records them.
     QString wakeUp;          // "成功", "失败", "超时"; empty: not woken yet
     qint64 nWakeUpMs = -1;   // -1: no answer or time-out yet
     quint32 nPacketsAcked = 0;

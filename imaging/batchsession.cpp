@@ -5,27 +5,28 @@
 
 namespace {
 
-// Why a transfer did not complete; empty when it did.
+// Why a transfer did not complete; empty when it did. Untranslated, as the
+// result file records it; the table translates it when shown.
 QString failureText(const TransferOutcome& o, int nLastStatus, const QString& refusal)
 {
     switch (o.wakeUp) {
     case StepResult::Refused:
-        return QStringLiteral("唤醒失败");
+        return QString::fromUtf8(QT_TRANSLATE_NOOP("BatchSession", "唤醒失败"));
     case StepResult::TimedOut:
-        return QStringLiteral("唤醒超时");
+        return QString::fromUtf8(QT_TRANSLATE_NOOP("BatchSession", "唤醒超时"));
     case StepResult::Stopped:
-        return QStringLiteral("手动停止");
+        return QString::fromUtf8(QT_TRANSLATE_NOOP("BatchSession", "手动停止"));
     default:
         break;
     }
     switch (o.send) {
     case StepResult::Refused:
-        return nLastStatus < 0 ? QStringLiteral("应答过短")
+        return nLastStatus < 0 ? QString::fromUtf8(QT_TRANSLATE_NOOP("BatchSession", "应答过短"))
                                : QStringLiteral("文件发送异常: %1").arg(ackStatusText(nLastStatus));
     case StepResult::TimedOut:
-        return QStringLiteral("文件发送超时");
+        return QString::fromUtf8(QT_TRANSLATE_NOOP("BatchSession", "文件发送超时"));
     case StepResult::Stopped:
-        return QStringLiteral("手动停止");
+        return QString::fromUtf8(QT_TRANSLATE_NOOP("BatchSession", "手动停止"));
     case StepResult::PayloadRefused:
         return refusal;
     default:
@@ -103,7 +104,7 @@ void BatchSession::startNext()
     item.state = BatchItem::State::Running;
     m_results->setItem(m_nCurrent, item);
     emit itemStarted(m_nCurrent);
-    log(QStringLiteral("[%1/%2] 目的地址: %3").arg(m_nNext).arg(m_rows.size()).arg(item.nAddr));
+    log(tr("[%1/%2] 目的地址: %3").arg(m_nNext).arg(m_rows.size()).arg(item.nAddr));
 
     m_nLastStatus = kAckOk;
     m_refusal.clear();
@@ -171,7 +172,7 @@ void BatchSession::endBatch()
         nOk += s == BatchItem::State::Succeeded;
         nFailed += s == BatchItem::State::Failed;
     }
-    log(QStringLiteral("批量发送结束: 成功 %1 台, 失败 %2 台, 未完成 %3 台, 耗时 %4 秒")
+    log(tr("批量发送结束: 成功 %1 台, 失败 %2 台, 未完成 %3 台, 耗时 %4 秒")
             .arg(nOk)
             .arg(nFailed)
             .arg(m_rows.size() - nOk - nFailed)

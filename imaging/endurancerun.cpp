@@ -33,7 +33,7 @@ void EnduranceRun::log(const QString& text, LogSeverity severity)
 bool EnduranceRun::run(const EnduranceOptions& options)
 {
     if (!isValidInterval(options.nIntervalMs)) {
-        log(QStringLiteral("间隔时间错误"), LogSeverity::Failure);
+        log(tr("间隔时间错误"), LogSeverity::Failure);
         return false;
     }
     // A task of an earlier run must not be counted into the new one.
@@ -69,7 +69,7 @@ void EnduranceRun::runTask()
         printStatistics();
     ++m_counters.nTasks;
     m_taskStart = m_clock->now();
-    log(QStringLiteral("%1 执行第 %2 次任务")
+    log(tr("%1 执行第 %2 次任务")
             .arg(m_taskStart.toString(QStringLiteral("[hh:mm:ss.zzz]")))
             .arg(m_counters.nTasks));
     m_nSessionTask = m_counters.nTasks;
@@ -83,12 +83,12 @@ void EnduranceRun::printStatistics()
     const TransferPlan plan = m_options.transfer.plan;
     const bool bWakeUpLast = plan == TransferPlan::WakeUpOnly || plan == TransferPlan::SendThenWakeUp;
     if (c.nAwakenOk != 0 || c.nSendOk != 0)
-        log(QStringLiteral("成功: 唤醒 %1 次, 发送 %2 次, 总 %3 次")
+        log(tr("成功: 唤醒 %1 次, 发送 %2 次, 总 %3 次")
                 .arg(c.nAwakenOk)
                 .arg(c.nSendOk)
                 .arg(bWakeUpLast ? c.nAwakenOk : c.nSendOk));
     if (c.nAwakenFail != 0 || c.nSendFail != 0)
-        log(QStringLiteral("失败: 唤醒 %1 次, 发送 %2 次, 总 %3 次")
+        log(tr("失败: 唤醒 %1 次, 发送 %2 次, 总 %3 次")
                 .arg(c.nAwakenFail)
                 .arg(c.nSendFail)
                 .arg(c.nAwakenFail + c.nSendFail));
@@ -152,5 +152,5 @@ void EnduranceRun::stop()
     m_bRunning = false;
     m_counters = EnduranceCounters();
     m_taskTimer->stop();
-    log(QStringLiteral("手动停止"));
+    log(tr("手动停止"));
 }

@@ -31,7 +31,7 @@ FileTrans::FileTrans(QWidget* parent)
     connect(&m_session, &TransferSession::payloadRefused, this,
             [this](const QString& reason) { m_hooks.critical(this, reason); });
     connect(&m_session, &TransferSession::phaseChanged, this, [this] {
-        ui->pbSend->setText(m_session.isBusy() ? QStringLiteral("发送停止") : QStringLiteral("发送开始"));
+        ui->pbSend->setText(m_session.isBusy() ? tr("发送停止") : tr("发送开始"));
     });
     connect(&m_session, &TransferSession::finished, this, &FileTrans::onFinished);
 
@@ -120,7 +120,7 @@ ImageLoadResult FileTrans::loadImageFile(const QString& path)
     showPreview();
     ui->progress->setValue(0);
     setProgressFailed(ui->progress, false);
-    emit setLog(QStringLiteral("文件加载成功"));
+    emit setLog(tr("文件加载成功"));
     return r;
 }
 
@@ -141,7 +141,7 @@ void FileTrans::sendFile()
     ui->progress->setValue(0);
     setProgressFailed(ui->progress, false);
     if (!m_hooks.isPortOpen()) {
-        m_hooks.warn(this, QStringLiteral("请先打开串口"));
+        m_hooks.warn(this, tr("请先打开串口"));
         return;
     }
     if (m_session.isBusy()) {
@@ -172,11 +172,11 @@ TransferOptions FileTrans::transferOptions(quint32 nAddr) const
 bool FileTrans::batchOptions(TransferOptions& options)
 {
     if (!m_hooks.isPortOpen()) {
-        m_hooks.warn(this, QStringLiteral("请先打开串口"));
+        m_hooks.warn(this, tr("请先打开串口"));
         return false;
     }
     if (m_session.isBusy()) {
-        m_hooks.warn(this, QStringLiteral("文件正在发送"));
+        m_hooks.warn(this, tr("文件正在发送"));
         return false;
     }
     ui->progress->setValue(0);

@@ -1,5 +1,6 @@
 #include "imageload.h"
 
+#include <QCoreApplication>
 #include <QImageReader>
 
 ImageLoadResult readImageBounded(const QString& path, QImage& out, const ImageLoadLimits& limits)
@@ -23,5 +24,6 @@ ImageLoadResult readImageBounded(const QString& path, QImage& out, const ImageLo
 
 QString imageTooLargeText(const ImageLoadLimits& limits)
 {
-    return QStringLiteral("图片尺寸过大, 超过 %1 万像素, 无法导入").arg(limits.maxPixels / 10000);
+    return QCoreApplication::translate("ImageLoad", "图片尺寸过大, 超过 %1 万像素, 无法导入")
+        .arg(limits.maxPixels / 10000);
 }

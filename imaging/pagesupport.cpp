@@ -21,12 +21,12 @@ const char* const kAddrPattern = "(\\d{1,10})-(\\d{1,5})-(\\d{1,5})";
 
 void PageHooks::warn(QWidget* parent, const QString& text) const
 {
-    show(parent, QMessageBox::Warning, QStringLiteral("告警"), text);
+    show(parent, QMessageBox::Warning, tr("告警"), text);
 }
 
 void PageHooks::critical(QWidget* parent, const QString& text) const
 {
-    show(parent, QMessageBox::Critical, QStringLiteral("错误"), text);
+    show(parent, QMessageBox::Critical, tr("错误"), text);
 }
 
 void PageHooks::show(QWidget* parent, QMessageBox::Icon icon, const QString& title, const QString& text) const
@@ -37,12 +37,12 @@ void PageHooks::show(QWidget* parent, QMessageBox::Icon icon, const QString& tit
 QString PageHooks::askImportFile(QWidget* parent, bool bSending, const QString& dir) const
 {
     if (bSending) {
-        warn(parent, QStringLiteral("文件正在发送"));
+        warn(parent, tr("文件正在发送"));
         return QString();
     }
     if (chooseFile)
         return chooseFile(parent, dir);
-    return QFileDialog::getOpenFileName(parent, QObject::tr("打开图片文件"), dir, QStringLiteral("img(*.png *.jpg *.*)"));
+    return QFileDialog::getOpenFileName(parent, tr("打开图片文件"), dir, QStringLiteral("img(*.png *.jpg *.*)"));
 }
 
 void setupLogView(QTextEdit* edit)
@@ -59,9 +59,9 @@ void PageHooks::warnImportFailure(QWidget* parent, ImageLoadResult r, bool bMiss
     else if (r == ImageLoadResult::TooLarge)
         warn(parent, imageTooLargeText());
     else if (r == ImageLoadResult::Unreadable || (bMissingUnopenable && r != ImageLoadResult::Loaded))
-        warn(parent, QStringLiteral("打开文件失败"));
+        warn(parent, tr("打开文件失败"));
     else if (r != ImageLoadResult::Loaded)
-        warn(parent, QStringLiteral("加载图片未知错误"));
+        warn(parent, tr("加载图片未知错误"));
 }
 
 void appendLog(QTextEdit* edit, const LogLine& line)
@@ -84,7 +84,7 @@ void appendLog(QTextEdit* edit, const LogLine& line)
 int readTargetId(QLineEdit* edit, QWidget* parent, const PageHooks& hooks, quint32& nAddr)
 {
     if (edit->text().isEmpty()) {
-        hooks.warn(parent, QStringLiteral(" %1不能为空\n请输入%1").arg(QStringLiteral("目的地址")));
+        hooks.warn(parent, PageHooks::tr(" %1不能为空\n请输入%1").arg(PageHooks::tr("目的地址")));
         edit->setText(QStringLiteral("0"));
         edit->selectAll();
         return -1;
@@ -106,7 +106,7 @@ void setupTransferInputs(QComboBox* compress, QLineEdit* addr, QLineEdit* keepTi
                          const QRegularExpression& addrPattern)
 {
     compress->setView(new QListView(compress));
-    compress->addItem(QStringLiteral("不压缩"), kCompressNone);
+    compress->addItem(PageHooks::tr("不压缩"), kCompressNone);
     compress->addItem(QStringLiteral("7z"), kCompressLzma);
     compress->setCurrentIndex(1);
     addr->setValidator(new QRegularExpressionValidator(addrPattern, addr));

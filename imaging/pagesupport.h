@@ -4,6 +4,7 @@
 #include "sourceimage.h"
 #include "transfersession.h"
 
+#include <QCoreApplication>
 #include <QMessageBox>
 #include <QRegularExpression>
 #include <QString>
@@ -26,6 +27,8 @@ using PortOpenQuery = std::function<bool()>;
 
 class PageHooks
 {
+    Q_DECLARE_TR_FUNCTIONS(PageHooks)
+
 public:
     MessageHook message;      // null: a modal QMessageBox
     FileChooser chooseFile;   // null: QFileDialog

@@ -8,6 +8,7 @@
 #include "lzmacompress.h"
 #include "packetcursor.h"
 
+#include <QCoreApplication>
 #include <QDataStream>
 #include <QFile>
 
@@ -107,6 +108,8 @@ QString buildSendablePayload(QByteArray& payload, const QImage& image, const Pay
     if (nResult != 0)
         return payloadRefusal(nResult, opt.strFilePath);
     if (packetCount(payload.size()) > kMaxPackets)
-        return QStringLiteral("图片数据过大: %L1 字节, 超过 %2 包, 无法发送").arg(payload.size()).arg(kMaxPackets);
+        return QCoreApplication::translate("Payload", "图片数据过大: %L1 字节, 超过 %2 包, 无法发送")
+            .arg(payload.size())
+            .arg(kMaxPackets);
     return QString();
 }

@@ -3,15 +3,19 @@
 #include "lzmacompress.h"
 #include "payload.h"
 
+#include <QCoreApplication>
 #include <QFileInfo>
+#include <QLocale>
 #include <QImageReader>
 
 QString imageLoadRefusal(const QString& strPath)
 {
     QImageReader reader(strPath);
     const QImage image = reader.read();
-    const QString strReason = image.isNull() ? reader.errorString() : QStringLiteral("未知原因");
-    return QStringLiteral("加载图片失败: %1\n%2").arg(QFileInfo(strPath).fileName(), strReason);
+    const QString strReason =
+        image.isNull() ? reader.errorString() : QCoreApplication::translate("RefusalText", "未知原因");
+    return QCoreApplication::translate("RefusalText", "加载图片失败: %1\n%2")
+        .arg(QFileInfo(strPath).fileName(), strReason);
 }
 
 QString payloadRefusal(int nResult, const QString& strFilePath)
@@ -20,23 +24,24 @@ QString payloadRefusal(int nResult, const QString& strFilePath)
     QString strReason;
     switch (nResult) {
     case kPayloadNoImage:
-        strReason = QStringLiteral("没有可发送的图片");
+        strReason = QCoreApplication::translate("RefusalText", "没有可发送的图片");
         break;
     case kPayloadFileUnreadable:
-        strReason = QStringLiteral("无法读取文件 %1").arg(strName);
+        strReason = QCoreApplication::translate("RefusalText", "无法读取文件 %1").arg(strName);
         break;
     case kPayloadFileTooLarge:
-        strReason = QStringLiteral("文件 %1 过大: %L2 字节, 上限 %L3 字节")
-                        .arg(strName)
-                        .arg(QFileInfo(strFilePath).size())
-                        .arg(kMaxRawFileSize);
+        // Numbers formatted first: a file name holding "%2" must stay as it is.
+        strReason = QCoreApplication::translate("RefusalText", "文件 %1 过大: %2 字节, 上限 %3 字节")
+                        .arg(strName, QLocale().toString(QFileInfo(strFilePath).size()),
+                             QLocale().toString(kMaxRawFileSize));
         break;
     case lzmastatus::kErrorOutputEof:
-        strReason = QStringLiteral("压缩后的数据不比原数据小, 请选择不压缩");
+        strReason =
+            QCoreApplication::translate("RefusalText", "压缩后的数据不比原数据小, 请选择不压缩");
         break;
     default:
-        strReason = QStringLiteral("压缩失败 (错误码 %1)").arg(nResult);
+        strReason = QCoreApplication::translate("RefusalText", "压缩失败 (错误码 %1)").arg(nResult);
         break;
     }
-    return QStringLiteral("生成图片数据失败: %1").arg(strReason);
+    return QCoreApplication::translate("RefusalText", "生成图片数据失败: %1").arg(strReason);
 }

@@ -3,6 +3,7 @@
 
 #include "dtuframe.h"
 
+#include <QCoreApplication>
 #include <QDataStream>
 #include <QTime>
 #include <QtEndian>
@@ -82,39 +83,70 @@ int ackStatus(const PacketAck& ack)
     return ack.nStatusByte;
 }
 
+namespace {
+
+QString trFrames(const char* text)
+{
+    return QCoreApplication::translate("TransferFrames", text);
+}
+
+const char* ackStatusSource(int nStatus)
+{
+    static const char* const texts[] = {
+        QT_TRANSLATE_NOOP("TransferFrames", "接收成功"),   QT_TRANSLATE_NOOP("TransferFrames", "缓存不足"),
+        QT_TRANSLATE_NOOP("TransferFrames", "校验错误"),   QT_TRANSLATE_NOOP("TransferFrames", "保存失败"),
+        QT_TRANSLATE_NOOP("TransferFrames", "转发失败"),   QT_TRANSLATE_NOOP("TransferFrames", "拒绝"),
+        QT_TRANSLATE_NOOP("TransferFrames", "其他异常"),   QT_TRANSLATE_NOOP("TransferFrames", "总包数异常"),
+        QT_TRANSLATE_NOOP("TransferFrames", "当前包数异常"),
+    };
+    constexpr int kOther = 6;
+    return texts[nStatus >= 0 && nStatus < int(sizeof texts / sizeof texts[0]) ? nStatus : kOther];
+}
+
+const char* displayStateSource(quint8 nState)
+{
+    static const char* const texts[] = {
+        QT_TRANSLATE_NOOP("TransferFrames", "刷屏成功"), QT_TRANSLATE_NOOP("TransferFrames", "解码失败"),
+        QT_TRANSLATE_NOOP("TransferFrames", "刷屏失败"), QT_TRANSLATE_NOOP("TransferFrames", "未知异常"),
+    };
+    return texts[nState & 3];
+}
+
+}  // namespace
+
 QString ackStatusText(int nStatus)
 {
-    static const char* const texts[] = { "接收成功", "缓存不足", "校验错误", "保存失败", "转发失败",
-                                         "拒绝",     "其他异常", "总包数异常", "当前包数异常" };
-    if (nStatus >= 0 && nStatus < int(sizeof texts / sizeof texts[0]))
-        return QString::fromUtf8(texts[nStatus]);
-    return QStringLiteral("其他异常");
+    return QString::fromUtf8(ackStatusSource(nStatus));
 }
 
 QString ackLogLine(const PacketAck& ack)
 {
-    return QStringLiteral("当前包: %1, 总包：%2, 状态: %3")
+    return QCoreApplication::translate("TransferFrames", "当前包: %1, 总包：%2, 状态: %3")
         .arg(int(ack.nIndex) + 1, 3)
         .arg(ack.nCount)
-        .arg(ackStatusText(ackStatus(ack)));
+        .arg(trFrames(ackStatusSource(ackStatus(ack))));
 }
 
 QString displayStateText(quint8 nState)
 {
-    static const char* const texts[] = { "刷屏成功", "解码失败", "刷屏失败", "未知异常" };
-    return QString::fromUtf8(texts[nState & 3]);
+    return QString::fromUtf8(displayStateSource(nState));
 }
 
 QString displayReportLine(const DisplayReport& report)
 {
-    return QStringLiteral("墨水屏 #%1 状态: %2").arg(report.nDisplay).arg(displayStateText(report.nState));
+    return QCoreApplication::translate("TransferFrames", "墨水屏 #%1 状态: %2")
+        .arg(report.nDisplay)
+        .arg(trFrames(displayStateSource(report.nState)));
 }
 
 QString awakenAnswerLine(const AwakenAnswer& answer, qint64 nElapsedMs)
 {
-    const QString device = answer.nDevice == 0 ? QStringLiteral("广播") : QString::number(answer.nDevice);
-    const QString result = answer.nResult == 0 ? QStringLiteral("成功") : QStringLiteral("失败");
-    return QStringLiteral("唤醒地址: %1, %2 耗时: %3 秒").arg(device, result, formatElapsed(nElapsedMs));
+    const QString device = answer.nDevice == 0 ? QCoreApplication::translate("TransferFrames", "广播")
+                                               : QString::number(answer.nDevice);
+    const QString result = answer.nResult == 0 ? QCoreApplication::translate("TransferFrames", "成功")
+                                               : QCoreApplication::translate("TransferFrames", "失败");
+    return QCoreApplication::translate("TransferFrames", "唤醒地址: %1, %2 耗时: %3 秒")
+        .arg(device, result, formatElapsed(nElapsedMs));
 }
 
 QString formatElapsed(qint64 nMs)

@@ -44,6 +44,8 @@ constexpr int kAckOk = 0;
 constexpr int kAckBadIndex = 8;
 // The status byte, or kAckBadIndex when the count is 0 or the index not below it.
 int ackStatus(const PacketAck& ack);
+// The status and state texts come untranslated, as result files record
+// them; the log lines below are in the operator's language.
 QString ackStatusText(int nStatus);
 // "当前包: %1, 总包：%2, 状态: %3"
 QString ackLogLine(const PacketAck& ack);

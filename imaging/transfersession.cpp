@@ -17,17 +17,18 @@ qint64 TransferOutcome::wakeUpTimeMs() const
 
 QString stepResultText(StepResult result)
 {
+    // Untranslated: result files record these; tables translate them when shown.
     switch (result) {
     case StepResult::Succeeded:
-        return QStringLiteral("成功");
+        return QString::fromUtf8(QT_TRANSLATE_NOOP("TransferSession", "成功"));
     case StepResult::Refused:
-        return QStringLiteral("失败");
+        return QString::fromUtf8(QT_TRANSLATE_NOOP("TransferSession", "失败"));
     case StepResult::TimedOut:
-        return QStringLiteral("超时");
+        return QString::fromUtf8(QT_TRANSLATE_NOOP("TransferSession", "超时"));
     case StepResult::Stopped:
-        return QStringLiteral("停止");
+        return QString::fromUtf8(QT_TRANSLATE_NOOP("TransferSession", "停止"));
     case StepResult::PayloadRefused:
-        return QStringLiteral("数据生成失败");
+        return QString::fromUtf8(QT_TRANSLATE_NOOP("TransferSession", "数据生成失败"));
     case StepResult::NotRun:
         break;
     }
@@ -117,7 +118,7 @@ bool TransferSession::buildPayloadFor(const TransferOptions& options)
         emit payloadRefused(reason);
         return false;
     }
-    log(QStringLiteral("准备发送文件大小: %L1 字节").arg(m_payload.size()));
+    log(tr("准备发送文件大小: %L1 字节").arg(m_payload.size()));
     return true;
 }
 
@@ -134,7 +135,7 @@ void TransferSession::startWakeUp()
     m_awakenTimer->start(nTimeout);
     if (m_flavour == Single) {
         m_pointTimer->start(m_timeouts.nDotMs);
-        log(QStringLiteral("等待唤醒."), LogSeverity::Plain, false);
+        log(tr("等待唤醒."), LogSeverity::Plain, false);
     }
 }
 
@@ -216,8 +217,9 @@ void TransferSession::awakenTimeout()
     m_awakenTimer->stop();
     m_pointTimer->stop();
     m_outcome.nWakeUpMs = now() - m_nAwakenStartMs;
-    emit notice(QStringLiteral("唤醒超时"));
-    log(m_flavour == Single ? QStringLiteral("\n唤醒超时") : QStringLiteral("唤醒超时"), LogSeverity::Failure);
+    const QString text = tr("唤醒超时");
+    emit notice(text);
+    log(m_flavour == Single ? QLatin1Char('\n') + text : text, LogSeverity::Failure);
     endStep(TransferStep::WakeUp, StepResult::TimedOut);
     if (m_flavour == Single) {
         finish();
@@ -264,8 +266,8 @@ void TransferSession::failPackets(const QByteArray& frame)
     m_devices.resetAll();
     // Byte 11 is the status byte of a full acknowledgement; accepted frames
     // are at least 12 bytes long, so it always exists.
-    emit notice(QStringLiteral("文件发送异常 %1").arg(quint8(frame.at(11))));
-    log(QStringLiteral("本次发送异常"), LogSeverity::Failure);
+    emit notice(tr("文件发送异常 %1").arg(quint8(frame.at(11))));
+    log(tr("本次发送异常"), LogSeverity::Failure);
     endStep(TransferStep::Send, StepResult::Refused);
     finish();
 }
@@ -275,7 +277,7 @@ void TransferSession::completePackets()
     m_recvTimer->stop();
     m_devices.resetAll();
     const qint64 nFrom = m_flavour == Single ? m_nStartMs : m_nSendStartMs;
-    log(QStringLiteral("本次发送完毕, 耗时: %1 秒").arg(formatElapsed(now() - nFrom)));
+    log(tr("本次发送完毕, 耗时: %1 秒").arg(formatElapsed(now() - nFrom)));
     endStep(TransferStep::Send, StepResult::Succeeded);
     if (m_options.plan == TransferPlan::SendThenWakeUp)
         startWakeUp();
@@ -287,8 +289,9 @@ void TransferSession::recvTimeout()
 {
     m_recvTimer->stop();
     m_devices.resetAll();
-    emit notice(QStringLiteral("文件发送超时"));
-    log(QStringLiteral("文件发送超时"), LogSeverity::Failure);
+    const QString text = tr("文件发送超时");
+    emit notice(text);
+    log(text, LogSeverity::Failure);
     endStep(TransferStep::Send, StepResult::TimedOut);
     finish();
 }

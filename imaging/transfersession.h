@@ -94,7 +94,8 @@ enum class TransferStep { WakeUp, Send };
 enum class StepResult { NotRun, Succeeded, Refused, TimedOut, Stopped, PayloadRefused };
 
 // A step's result for tables and files: "成功", "失败", "超时", "停止",
-// "数据生成失败"; empty when the step did not run.
+// "数据生成失败" (untranslated, in the context "TransferSession"); empty
+// when the step did not run.
 QString stepResultText(StepResult result);
 
 struct TransferOutcome

@@ -14,9 +14,11 @@ TransTest::TransTest(QWidget* parent)
     ui->setupUi(this);
     setupLogView(ui->textEditLog);
     setupTransferInputs(ui->cmbCompress, ui->editDstAddr, ui->editKeepTime, m_regAddr);
-    const char* const modes[] = { "仅唤醒", "仅发送", "先唤醒再发送", "先发送再唤醒" };
+    // The item data is the run mode; the text is only shown.
+    const char* const modes[] = { QT_TR_NOOP("仅唤醒"), QT_TR_NOOP("仅发送"), QT_TR_NOOP("先唤醒再发送"),
+                                  QT_TR_NOOP("先发送再唤醒") };
     for (int i = 0; i < 4; ++i)
-        ui->cmbRun->addItem(QString::fromUtf8(modes[i]), i);
+        ui->cmbRun->addItem(tr(modes[i]), i);
     ui->cmbRun->setCurrentIndex(0);
 
     connect(ui->pbFileImport, &QPushButton::clicked, this, &TransTest::openFile);
@@ -98,7 +100,7 @@ void TransTest::updateRun()
 void TransTest::run()
 {
     if (!m_hooks.isPortOpen()) {
-        m_hooks.warn(this, QStringLiteral("请先打开串口"));
+        m_hooks.warn(this, tr("请先打开串口"));
         return;
     }
     EnduranceOptions opt;
@@ -112,7 +114,7 @@ void TransTest::run()
         QString error;
         const QString autoPath = ui->chkAutoCsv->isChecked() ? ui->editCsvPath->text() : QString();
         if (!m_recorder.begin(opt.transfer.nAddr, autoPath, &error)) {
-            m_hooks.warn(this, QStringLiteral("无法创建结果文件, 结果只能导出\n%1").arg(error));
+            m_hooks.warn(this, tr("无法创建结果文件, 结果只能导出\n%1").arg(error));
             m_recorder.begin(opt.transfer.nAddr, QString(), nullptr);
         }
     }
@@ -130,7 +132,7 @@ bool TransTest::exportResults(const QString& path)
     QString error;
     if (m_recorder.exportTo(path, &error))
         return true;
-    m_hooks.warn(this, QStringLiteral("保存结果失败: %1").arg(error));
+    m_hooks.warn(this, tr("保存结果失败: %1").arg(error));
     return false;
 }
 
@@ -142,7 +144,7 @@ void TransTest::setAutoCsvPath(const QString& path)
 
 void TransTest::chooseExportFile()
 {
-    const QString path = QFileDialog::getSaveFileName(this, QStringLiteral("导出结果"), ui->editCsvPath->text(),
+    const QString path = QFileDialog::getSaveFileName(this, tr("导出结果"), ui->editCsvPath->text(),
                                                       QStringLiteral("CSV(*.csv)"));
     if (!path.isEmpty())
         exportResults(path);
@@ -153,6 +155,6 @@ void TransTest::chooseAutoCsvFile(bool bChecked)
     if (!bChecked)
         return;
     // Takes effect at the next run.
-    setAutoCsvPath(QFileDialog::getSaveFileName(this, QStringLiteral("自动保存结果"), ui->editCsvPath->text(),
+    setAutoCsvPath(QFileDialog::getSaveFileName(this, tr("自动保存结果"), ui->editCsvPath->text(),
                                                 QStringLiteral("CSV(*.csv)")));
 }

@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTranslator>
 
 namespace {
 
@@ -33,6 +34,17 @@ EnduranceTaskResult taskRow(quint32 nTask)
 
 const QString kDrawn = QStringLiteral("刷屏成功");
 
+// Shows which context each text is looked up in.
+class ContextTranslator : public QTranslator
+{
+public:
+    QString translate(const char* context, const char* source, const char*, int) const override
+    {
+        return QStringLiteral("%1:%2").arg(QLatin1String(context), QString::fromUtf8(source));
+    }
+    bool isEmpty() const override { return false; }
+};
+
 }  // namespace
 
 class TestResultCsv : public QObject
@@ -44,6 +56,8 @@ private slots:
     void fieldsAreQuotedOnlyWhenNeeded_data();
     void fieldsAreQuotedOnlyWhenNeeded();
     void batchTableExportsEveryColumn();
+    void batchViewTranslatesWhatTheFileKeeps_data();
+    void batchViewTranslatesWhatTheFileKeeps();
     void batchRetryTakesEveryRowNotSucceeded();
     void runRecordIsOnDiskAfterEachTask();
     void runRecordExportsRowsWithLatestCounters_data();
@@ -111,6 +125,41 @@ void TestResultCsv::batchTableExportsEveryColumn()
     QCOMPARE(fileBytes(path), results.toCsv());
     QVERIFY(!results.saveCsv(m_dir->filePath("no/such/dir.csv"), &error));
     QVERIFY(!error.isEmpty());
+}
+
+void TestResultCsv::batchViewTranslatesWhatTheFileKeeps_data()
+{
+    QTest::addColumn<int>("column");
+    QTest::addColumn<QString>("heading");
+    QTest::addColumn<QString>("shown");
+    QTest::newRow("address") << int(BatchResults::ColAddr) << "BatchResults:地址" << "7";
+    QTest::newRow("state") << int(BatchResults::ColState) << "BatchResults:结果" << "BatchResults:失败";
+    QTest::newRow("wake-up") << int(BatchResults::ColWakeUp) << "BatchResults:唤醒" << "TransferSession:超时";
+    QTest::newRow("report") << int(BatchResults::ColReport) << "BatchResults:显示屏报告" << "TransferFrames:刷屏成功";
+    QTest::newRow("error") << int(BatchResults::ColError) << "BatchResults:错误" << "BatchSession:唤醒超时";
+    QTest::newRow("not reached") << int(BatchResults::ColPackets) << "BatchResults:包数" << "";
+}
+
+void TestResultCsv::batchViewTranslatesWhatTheFileKeeps()
+{
+    QFETCH(int, column);
+    QFETCH(QString, heading);
+    QFETCH(QString, shown);
+    BatchResults results;
+    results.setAddresses({ 7 });
+    BatchItem item = results.item(0);
+    item.state = BatchItem::State::Failed;
+    item.wakeUp = QStringLiteral("超时");
+    item.error = QStringLiteral("唤醒超时");
+    results.setItem(0, item);
+    results.setReport(7, kDrawn);
+    const QByteArray csv = results.toCsv();
+
+    ContextTranslator translator;
+    QVERIFY(QCoreApplication::installTranslator(&translator));
+    QCOMPARE(results.headerData(column, Qt::Horizontal).toString(), heading);
+    QCOMPARE(results.data(results.index(0, column)).toString(), shown);
+    QCOMPARE(results.toCsv(), csv);
 }
 
 void TestResultCsv::batchRetryTakesEveryRowNotSucceeded()
