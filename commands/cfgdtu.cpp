@@ -8,6 +8,7 @@
 #include "settingsbounds.h"
 
 #include <QClipboard>
+#include <QFontMetrics>
 #include <QGuiApplication>
 #include <QListView>
 #include <QSettings>
@@ -35,6 +36,10 @@ CfgDtu::CfgDtu(QWidget* parent) : QWidget(parent), ui(new Ui::CfgDtu)
     connect(ui->listWidget, &QListWidget::currentRowChanged, ui->tabWidgetCfgDtu,
             &TabWidgetCfgDtu::setCurrentListRow);
     connect(ui->pbCopy, &QPushButton::clicked, this, &CfgDtu::copyCode);
+    // The form's width fits the Chinese word; a longer translation widens it.
+    const QFontMetrics metrics(ui->pbCopy->font());
+    const int nExtra = metrics.horizontalAdvance(ui->pbCopy->text()) - metrics.horizontalAdvance(QStringLiteral("复制"));
+    ui->pbCopy->setMaximumWidth(ui->pbCopy->maximumWidth() + qMax(0, nExtra));
 
     ui->splitter->handle(1)->setAttribute(Qt::WA_Hover, true);
     ui->splitter->setSizes({26, 100});

@@ -35,7 +35,9 @@ QStringList textsOf(const QObject* object)
     const QMetaObject* meta = object->metaObject();
     for (int i = 0; i < meta->propertyCount(); ++i) {
         const QMetaProperty property = meta->property(i);
-        if (property.type() == QVariant::String && qstrcmp(property.name(), "styleSheet") != 0)
+        // Names and style sheets are for the code, not for the operator.
+        const bool shown = qstrcmp(property.name(), "objectName") != 0 && qstrcmp(property.name(), "styleSheet") != 0;
+        if (property.type() == QVariant::String && shown)
             texts << property.read(object).toString();
         else if (property.type() == QVariant::StringList)
             texts << property.read(object).toStringList();

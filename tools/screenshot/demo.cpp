@@ -18,6 +18,12 @@
 
 namespace {
 
+// The fixed start of a log line in the language shown, up to its first value.
+QString leadOf(const char* context, const char* source)
+{
+    return QCoreApplication::translate(context, source).section(QStringLiteral("%1"), 0, 0);
+}
+
 bool waitFor(const std::function<bool()>& done, int ms)
 {
     QDeadlineTimer deadline(ms);
@@ -77,7 +83,8 @@ bool playDemo(MainWindow& w, const QString& imagePath, QString& error)
     child<QCheckBox>(image, "chkRle")->setChecked(true);
     child<QPushButton>(image, "pbSend")->click();
     auto* log = child<QTextEdit>(image, "textEditLog");
-    if (!waitFor([&] { return log->toPlainText().contains("状态"); }, 20000)) {
+    const QString report = leadOf("TransferFrames", "墨水屏 #%1 状态: %2");
+    if (!waitFor([&] { return log->toPlainText().contains(report); }, 20000)) {
         error = "the image did not reach the display";
         return false;
     }
@@ -88,7 +95,8 @@ bool playDemo(MainWindow& w, const QString& imagePath, QString& error)
     child<QComboBox>(test, "cmbRun")->setCurrentIndex(2);
     child<QPushButton>(test, "pbRun")->click();
     auto* testLog = child<QTextEdit>(test, "textEditLog");
-    if (!waitFor([&] { return testLog->toPlainText().contains("成功: "); }, 20000)) {
+    const QString counts = leadOf("EnduranceRun", "成功: 唤醒 %1 次, 发送 %2 次, 总 %3 次");
+    if (!waitFor([&] { return testLog->toPlainText().contains(counts); }, 20000)) {
         error = "the repeated test did not complete a task";
         return false;
     }

@@ -1,4 +1,4 @@
-// telvane-screenshot OUTDIR [--demo] [--port PATH]...
+// telvane-screenshot OUTDIR [--demo] [--port PATH]... [--lang zh|en]
 // Builds the real main window in the current working directory (so it reads
 // Telvane.ini and cmds.json from there) and saves what each tab shows as
 // OUTDIR/telvane-tab<N>.png. With --demo it first plays a short session
@@ -6,6 +6,7 @@
 
 #include "demo.h"
 #include "dtusimulator.h"
+#include "language.h"
 #include "mainwindow.h"
 #include "startup.h"
 #include "stylesheet.h"
@@ -64,7 +65,13 @@ int main(int argc, char* argv[])
     const QCommandLineOption portOption("port", "Extra serial port path.", "PATH");
     parser.addOption(demoOption);
     parser.addOption(portOption);
+    const QCommandLineOption langOption("lang", "Language of the window: zh or en.", "zh|en", "zh");
+    parser.addOption(langOption);
     parser.process(app);
+    Language language = Language::Chinese;
+    if (!parseLanguage(parser.value(langOption), &language))
+        parser.showHelp(2);
+    installTranslations(app, language);
     if (parser.positionalArguments().size() != 1)
         parser.showHelp(2);
     const QDir out(parser.positionalArguments().first());
