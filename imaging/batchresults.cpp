@@ -1,5 +1,6 @@
 #include "batchresults.h"
 
+#include "batchsession.h"
 #include "csvtext.h"
 
 #include <QBrush>
@@ -27,8 +28,6 @@ const char* textContext(int nColumn)
         return "TransferSession";
     case BatchResults::ColReport:
         return "TransferFrames";
-    case BatchResults::ColError:
-        return "BatchSession";
     default:
         return nullptr;
     }
@@ -182,9 +181,10 @@ QVariant BatchResults::data(const QModelIndex& index, int role) const
         return QVariant();
     const BatchItem& item = m_items.at(index.row());
     if (role == Qt::DisplayRole) {
-        // Cells hold the file's untranslated texts; a text made up of parts
-        // (an error with a status) finds no translation and shows as it is.
+        // Cells hold the file's untranslated texts.
         const QString text = cellText(item, index.column());
+        if (index.column() == ColError)
+            return shownBatchError(text);
         const char* context = textContext(index.column());
         return context && !text.isEmpty() ? QCoreApplication::translate(context, text.toUtf8().constData()) : text;
     }

@@ -3,7 +3,12 @@
 #include "sessionclock.h"
 #include "transferframes.h"
 
+#include <QCoreApplication>
+
 namespace {
+
+// A refused packet, recorded with its status.
+const char* const kPacketRefused = QT_TRANSLATE_NOOP("BatchSession", "文件发送异常: %1");
 
 // Why a transfer did not complete; empty when it did. Untranslated, as the
 // result file records it; the table translates it when shown.
@@ -22,7 +27,7 @@ QString failureText(const TransferOutcome& o, int nLastStatus, const QString& re
     switch (o.send) {
     case StepResult::Refused:
         return nLastStatus < 0 ? QString::fromUtf8(QT_TRANSLATE_NOOP("BatchSession", "应答过短"))
-                               : QStringLiteral("文件发送异常: %1").arg(ackStatusText(nLastStatus));
+                               : QString::fromUtf8(kPacketRefused).arg(ackStatusText(nLastStatus));
     case StepResult::TimedOut:
         return QString::fromUtf8(QT_TRANSLATE_NOOP("BatchSession", "文件发送超时"));
     case StepResult::Stopped:
@@ -40,6 +45,17 @@ QString secondsText(qint64 nMs)
 }
 
 }  // namespace
+
+QString shownBatchError(const QString& recorded)
+{
+    const QString strPrefix = QString::fromUtf8(kPacketRefused).section(QStringLiteral("%1"), 0, 0);
+    if (recorded.startsWith(strPrefix)) {
+        const QByteArray status = recorded.mid(strPrefix.size()).toUtf8();
+        return QCoreApplication::translate("BatchSession", kPacketRefused)
+            .arg(QCoreApplication::translate("TransferFrames", status.constData()));
+    }
+    return QCoreApplication::translate("BatchSession", recorded.toUtf8().constData());
+}
 
 BatchSession::BatchSession(BatchResults* results, SessionClock* clock, QObject* parent)
     : QObject(parent)

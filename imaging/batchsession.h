@@ -8,6 +8,10 @@
 
 class SessionClock;
 
+// A row's error as the operator's language shows it; the row and its file
+// keep the untranslated text.
+QString shownBatchError(const QString& recorded);
+
 // One image pushed to many displays in turn: for each row of a results
 // table, a transfer to that row's address (wake-up, then packets) with the
 // same image and options, its outcome written back into the row. One

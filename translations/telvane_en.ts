@@ -196,6 +196,10 @@
         <source>批量发送结束: 成功 %1 台, 失败 %2 台, 未完成 %3 台, 耗时 %4 秒</source>
         <translation>Batch send done: %1 OK, %2 failed, %3 not done, took %4 s</translation>
     </message>
+    <message>
+        <source>文件发送异常: %1</source>
+        <translation>File send error: %1</translation>
+    </message>
 </context>
 <context>
     <name>CfgDetail</name>

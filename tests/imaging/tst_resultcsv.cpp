@@ -132,12 +132,20 @@ void TestResultCsv::batchViewTranslatesWhatTheFileKeeps_data()
     QTest::addColumn<int>("column");
     QTest::addColumn<QString>("heading");
     QTest::addColumn<QString>("shown");
-    QTest::newRow("address") << int(BatchResults::ColAddr) << "BatchResults:地址" << "7";
-    QTest::newRow("state") << int(BatchResults::ColState) << "BatchResults:结果" << "BatchResults:失败";
-    QTest::newRow("wake-up") << int(BatchResults::ColWakeUp) << "BatchResults:唤醒" << "TransferSession:超时";
-    QTest::newRow("report") << int(BatchResults::ColReport) << "BatchResults:显示屏报告" << "TransferFrames:刷屏成功";
-    QTest::newRow("error") << int(BatchResults::ColError) << "BatchResults:错误" << "BatchSession:唤醒超时";
-    QTest::newRow("not reached") << int(BatchResults::ColPackets) << "BatchResults:包数" << "";
+    QTest::addColumn<QString>("error");
+    const QString timedOut = QStringLiteral("唤醒超时");
+    QTest::newRow("address") << int(BatchResults::ColAddr) << "BatchResults:地址" << "7" << timedOut;
+    QTest::newRow("state") << int(BatchResults::ColState) << "BatchResults:结果" << "BatchResults:失败" << timedOut;
+    QTest::newRow("wake-up") << int(BatchResults::ColWakeUp) << "BatchResults:唤醒" << "TransferSession:超时"
+                             << timedOut;
+    QTest::newRow("report") << int(BatchResults::ColReport) << "BatchResults:显示屏报告" << "TransferFrames:刷屏成功"
+                            << timedOut;
+    QTest::newRow("error") << int(BatchResults::ColError) << "BatchResults:错误" << "BatchSession:唤醒超时"
+                           << timedOut;
+    QTest::newRow("error with a packet status")
+        << int(BatchResults::ColError) << "BatchResults:错误" << "BatchSession:文件发送异常: TransferFrames:校验错误"
+        << "文件发送异常: 校验错误";
+    QTest::newRow("not reached") << int(BatchResults::ColPackets) << "BatchResults:包数" << "" << timedOut;
 }
 
 void TestResultCsv::batchViewTranslatesWhatTheFileKeeps()
@@ -145,12 +153,13 @@ void TestResultCsv::batchViewTranslatesWhatTheFileKeeps()
     QFETCH(int, column);
     QFETCH(QString, heading);
     QFETCH(QString, shown);
+    QFETCH(QString, error);
     BatchResults results;
     results.setAddresses({ 7 });
     BatchItem item = results.item(0);
     item.state = BatchItem::State::Failed;
     item.wakeUp = QStringLiteral("超时");
-    item.error = QStringLiteral("唤醒超时");
+    item.error = error;
     results.setItem(0, item);
     results.setReport(7, kDrawn);
     const QByteArray csv = results.toCsv();
