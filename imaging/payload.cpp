@@ -11,6 +11,7 @@
 #include <QCoreApplication>
 #include <QDataStream>
 #include <QFile>
+#include <QSaveFile>
 
 quint16 imgTypeForSuffix(const QString& suffix, quint16 nCurrent)
 {
@@ -90,9 +91,11 @@ int buildPayload(QByteArray& payload, const QImage& image, const PayloadOptions&
 
     qCDebug(lcPayload, "data.size %d", payload.size());
     if (!opt.strSavePath.isEmpty()) {
-        QFile save(opt.strSavePath);
-        if (save.open(QIODevice::WriteOnly | QIODevice::Truncate))
-            save.write(payload);
+        // Replaced whole, so a crash mid-write leaves the previous copy.
+        QSaveFile save(opt.strSavePath);
+        save.setDirectWriteFallback(true);  // a folder that takes no new files
+        if (save.open(QIODevice::WriteOnly) && save.write(payload) == payload.size())
+            save.commit();
     }
     return result;
 }
