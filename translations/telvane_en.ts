@@ -895,7 +895,7 @@ Not reconnected within %2 s</translation>
     <name>ImageLoad</name>
     <message>
         <source>图片尺寸过大, 超过 %1 万像素, 无法导入</source>
-        <translation>Image too large: over %1 x 10k pixels, cannot import</translation>
+        <translation>Image too large: over %1 x 10,000 pixels, cannot import</translation>
     </message>
 </context>
 <context>
@@ -1630,7 +1630,7 @@ Please enter %1</translation>
     </message>
     <message>
         <source>停止</source>
-        <translation>Stop</translation>
+        <translation>Stopped</translation>
     </message>
     <message>
         <source>数据生成失败</source>
