@@ -27,6 +27,8 @@ endif()
 
 set(CPACK_DEBIAN_TELVANE_PACKAGE_NAME telvane)
 set(CPACK_DEBIAN_TELVANE_PACKAGE_SECTION electronics)
+# Qt's own dialog texts in Chinese; the program's English is built in.
+set(CPACK_DEBIAN_TELVANE_PACKAGE_RECOMMENDS qttranslations5-l10n)
 set(CPACK_COMPONENT_TELVANE_DESCRIPTION
     "DTU bench tool\n Serial terminal, DTU parameter pages and e-paper image transfer for a DTU radio\n modem, with a simulated DTU (dtusim) for demos.")
 
