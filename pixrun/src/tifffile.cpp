@@ -56,6 +56,14 @@ bool readTiff(const uint8_t* data, size_t size, CBitmap& out, std::string& error
         error = "TIFF: missing or excessive image size";
         return false;
     }
+    // Uncompressed pixels must all be in the file: a few bytes that declare a
+    // huge image are refused before a raster is allocated for them.
+    uint16_t compression = COMPRESSION_NONE;
+    TIFFGetFieldDefaulted(tiff, TIFFTAG_COMPRESSION, &compression);
+    if (compression == COMPRESSION_NONE && uint64_t(width) * height * samples * bits / 8 > size) {
+        error = "TIFF: image data cut short";
+        return false;
+    }
     char why[1024] = "";
     if (!TIFFRGBAImageOK(tiff, why)) {
         error = std::string("TIFF: ") + why;

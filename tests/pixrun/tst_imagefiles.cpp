@@ -227,6 +227,58 @@ TEST(ImageFiles, unknownOrDamagedDataIsRefusedWithAReason)
 
 namespace {
 
+// A little-endian TIFF of one 8-bit grey strip: the directory as given, the
+// strip's bytes after it.
+std::vector<uint8_t> tiffFile(uint32_t width, uint32_t height, uint16_t compression, size_t stripBytes)
+{
+    const uint16_t tags[][2] = {{256, 4}, {257, 4}, {258, 3}, {259, 3}, {262, 3}, {273, 4}, {277, 3}, {278, 4}, {279, 4}};
+    const uint32_t stripAt = 8 + 2 + 9 * 12 + 4;
+    const uint32_t values[] = {width, height, 8, compression, 1, stripAt, 1, height, uint32_t(stripBytes)};
+    std::vector<uint8_t> b = {'I', 'I', 42, 0, 8, 0, 0, 0, 9, 0};
+    auto put = [&b](uint32_t v, int bytes) {
+        for (int i = 0; i < bytes; ++i)
+            b.push_back(uint8_t(v >> (8 * i)));
+    };
+    for (int i = 0; i < 9; ++i) {
+        put(tags[i][0], 2);
+        put(tags[i][1], 2);
+        put(1, 4);
+        put(values[i], 4);
+    }
+    put(0, 4);
+    b.resize(b.size() + stripBytes, 0x80);
+    return b;
+}
+
+} // namespace
+
+TEST(TiffReader, uncompressedImagesLargerThanTheFileAreRefusedBeforeDecoding)
+{
+    // refusal: part of the message; nullptr: the image reads.
+    struct Case { const char* name; uint32_t width, height; uint16_t compression; size_t bytes; const char* refusal; };
+    const Case cases[] = {
+        {"whole", 16, 4, 1, 64, nullptr},
+        {"a row short", 16, 4, 1, 48, "TIFF"},
+        {"1025 x 65535 in 16 bytes", 1025, 65535, 1, 16, "cut short"},
+        {"packed rows may be smaller", 16, 4, 32773, 8, nullptr},
+    };
+    for (const Case& c : cases) {
+        std::vector<uint8_t> file = tiffFile(c.width, c.height, c.compression, c.bytes);
+        if (c.compression == 32773) { // PackBits: each row is one run of 16 bytes
+            for (size_t i = file.size() - c.bytes; i < file.size(); i += 2)
+                file[i] = uint8_t(-15);
+        }
+        CBitmap image;
+        std::string error;
+        EXPECT_EQ(readTiff(file.data(), file.size(), image, error), !c.refusal) << c.name << ": " << error;
+        if (c.refusal) {
+            EXPECT_NE(error.find(c.refusal), std::string::npos) << c.name << ": " << error;
+        }
+    }
+}
+
+namespace {
+
 // A BMP of known bytes: byte c of pixel (x, y) in file row order is bmpByte(x, y, c).
 uint8_t bmpByte(int32_t x, int32_t y, int c) { return uint8_t(x * 37 + y * 101 + c * 59); }
 
