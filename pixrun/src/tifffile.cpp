@@ -10,6 +10,26 @@ namespace img {
 
 namespace {
 
+// How many bytes one byte of compressed data can become, with a margin: packed
+// runs 128 from 2, LZW and Deflate about 1,400 and 1,032. 0: no bound known
+// (fax codings and JPEG shrink uniform areas almost without limit).
+uint64_t maxGrowth(uint16_t compression)
+{
+    switch (compression) {
+    case COMPRESSION_NONE:
+        return 1;
+    case COMPRESSION_PACKBITS:
+        return 128;
+    case COMPRESSION_LZW:
+        return 4096;
+    case COMPRESSION_ADOBE_DEFLATE:
+    case COMPRESSION_DEFLATE:
+        return 2048;
+    default:
+        return 0;
+    }
+}
+
 bool paletteIsGrey(TIFF* tiff, uint16_t bitsPerSample)
 {
     uint16_t *red = nullptr, *green = nullptr, *blue = nullptr;
@@ -56,11 +76,13 @@ bool readTiff(const uint8_t* data, size_t size, CBitmap& out, std::string& error
         error = "TIFF: missing or excessive image size";
         return false;
     }
-    // Uncompressed pixels must all be in the file: a few bytes that declare a
-    // huge image are refused before a raster is allocated for them.
+    // A few bytes that declare a huge image are refused before a raster is
+    // allocated for it: the file's bytes, grown as much as its compression
+    // ever grows data, must be able to fill the image.
     uint16_t compression = COMPRESSION_NONE;
     TIFFGetFieldDefaulted(tiff, TIFFTAG_COMPRESSION, &compression);
-    if (compression == COMPRESSION_NONE && uint64_t(width) * height * samples * bits / 8 > size) {
+    const uint64_t growth = maxGrowth(compression);
+    if (growth != 0 && uint64_t(width) * height * samples * bits / 8 > uint64_t(size) * growth) {
         error = "TIFF: image data cut short";
         return false;
     }

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <png.h>
+#include <zlib.h>
 
 #include <cstring>
 
@@ -229,8 +230,10 @@ namespace {
 
 // A little-endian TIFF of one 8-bit grey strip: the directory as given, the
 // strip's bytes after it.
-std::vector<uint8_t> tiffFile(uint32_t width, uint32_t height, uint16_t compression, size_t stripBytes)
+std::vector<uint8_t> tiffFile(uint32_t width, uint32_t height, uint16_t compression,
+                              const std::vector<uint8_t>& strip)
 {
+    const size_t stripBytes = strip.size();
     const uint16_t tags[][2] = {{256, 4}, {257, 4}, {258, 3}, {259, 3}, {262, 3}, {273, 4}, {277, 3}, {278, 4}, {279, 4}};
     const uint32_t stripAt = 8 + 2 + 9 * 12 + 4;
     const uint32_t values[] = {width, height, 8, compression, 1, stripAt, 1, height, uint32_t(stripBytes)};
@@ -246,28 +249,44 @@ std::vector<uint8_t> tiffFile(uint32_t width, uint32_t height, uint16_t compress
         put(values[i], 4);
     }
     put(0, 4);
-    b.resize(b.size() + stripBytes, 0x80);
+    b.insert(b.end(), strip.begin(), strip.end());
     return b;
 }
 
 } // namespace
 
-TEST(TiffReader, uncompressedImagesLargerThanTheFileAreRefusedBeforeDecoding)
+TEST(TiffReader, imagesTheirDataCannotFillAreRefusedBeforeDecoding)
 {
+    // PackBits: each row of 16 is one run.
+    std::vector<uint8_t> packed(8, 0x80);
+    for (size_t i = 0; i < packed.size(); i += 2)
+        packed[i] = uint8_t(-15);
+    // Deflate makes about a thousandth of a uniform image, near its limit.
+    std::vector<uint8_t> deflated(compressBound(1025 * 1024));
+    uLongf deflatedSize = uLongf(deflated.size());
+    const std::vector<uint8_t> blank(1025 * 1024, 0x80);
+    ASSERT_EQ(compress2(deflated.data(), &deflatedSize, blank.data(), uLong(blank.size()), 9), Z_OK);
+    deflated.resize(deflatedSize);
+    ASSERT_LT(deflated.size() * 900, blank.size());
+
     // refusal: part of the message; nullptr: the image reads.
-    struct Case { const char* name; uint32_t width, height; uint16_t compression; size_t bytes; const char* refusal; };
+    struct Case {
+        const char* name;
+        uint32_t width, height;
+        uint16_t compression;
+        std::vector<uint8_t> strip;
+        const char* refusal;
+    };
     const Case cases[] = {
-        {"whole", 16, 4, 1, 64, nullptr},
-        {"a row short", 16, 4, 1, 48, "TIFF"},
-        {"1025 x 65535 in 16 bytes", 1025, 65535, 1, 16, "cut short"},
-        {"packed rows may be smaller", 16, 4, 32773, 8, nullptr},
+        {"whole", 16, 4, 1, std::vector<uint8_t>(64, 0x80), nullptr},
+        {"a row short", 16, 4, 1, std::vector<uint8_t>(48, 0x80), "TIFF"},
+        {"1025 x 65535 in 16 bytes", 1025, 65535, 1, std::vector<uint8_t>(16, 0x80), "cut short"},
+        {"1025 x 65535 in 16 deflated bytes", 1025, 65535, 8, std::vector<uint8_t>(16, 0x80), "cut short"},
+        {"packed rows", 16, 4, 32773, packed, nullptr},
+        {"deflated a thousandfold", 1025, 1024, 8, deflated, nullptr},
     };
     for (const Case& c : cases) {
-        std::vector<uint8_t> file = tiffFile(c.width, c.height, c.compression, c.bytes);
-        if (c.compression == 32773) { // PackBits: each row is one run of 16 bytes
-            for (size_t i = file.size() - c.bytes; i < file.size(); i += 2)
-                file[i] = uint8_t(-15);
-        }
+        const std::vector<uint8_t> file = tiffFile(c.width, c.height, c.compression, c.strip);
         CBitmap image;
         std::string error;
         EXPECT_EQ(readTiff(file.data(), file.size(), image, error), !c.refusal) << c.name << ": " << error;
